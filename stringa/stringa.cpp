@@ -78,7 +78,10 @@ void stringa::riserva(int n) {
 
 char& stringa::operator[](int ind) {
   num = lunghezza(str);
-  assert(ind >= 0 && ind <= num);
+  // The condition text appears verbatim in the assertion report.
+  // clang-format off
+  assert(ind>=0 && ind<=num);
+  // clang-format on
   return str[ind];
 }
 

@@ -143,10 +143,14 @@ TEST(Stringa, SostituisciReplacesLeftToRightWithinNum) {
     const char* cerca;
     const char* sostituto;
     const char* atteso;
-  } casi[] = {{"a-b-c", "-", "+", "a+b+c"}, {"aaa", "a", "aa", "aaa"},  // cut at num characters
-              {"abab", "ab", "x", "xx"},    {"aaaa", "aa", "a", "aa"},  // replacements are never
-                                                                        // scanned again
-              {"abc", "", "x", "abc"},      {"abc", "z", "x", "abc"},  {"", "a", "b", ""}};
+  } casi[] = {{"a-b-c", "-", "+", "a+b+c"},
+              {"aaa", "a", "aa", "aaa"},  // cut at num characters
+              {"abab", "ab", "x", "xx"},
+              {"aaaa", "aa", "a", "aa"},  // replacements are never
+                                          // scanned again
+              {"abc", "", "x", "abc"},
+              {"abc", "z", "x", "abc"},
+              {"", "a", "b", ""}};
   for (const auto& c : casi) {
     stringa s(c.testo);
     s.sostituisci(stringa(c.cerca), stringa(c.sostituto));

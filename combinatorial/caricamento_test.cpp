@@ -1,0 +1,86 @@
+#include "combinatorial/caricamento.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+void Leggi(Combinatorial& t, const std::string& testo) {
+  std::istringstream is(testo);
+  is >> t;
+}
+
+std::string Scritta(int n) {
+  Combinatorial t{numero(n)};
+  t.generate();
+  std::ostringstream os;
+  os << t;
+  return os.str();
+}
+
+TEST(Caricamento, TableNamesHaveTwoDigits) {
+  EXPECT_STREQ(nomeTabella(4).str, "Combinations04.txt");
+  EXPECT_STREQ(nomeTabella(19).str, "Combinations19.txt");
+}
+
+TEST(Caricamento, OnlyACompleteLexicographicTablePassesTheCheck) {
+  const std::string buona = Scritta(6);
+  const struct {
+    const char* nome;
+    std::string testo;
+    bool completa;
+  } casi[] = {
+      {"scritta dal generatore", buona, true},
+      {"conteggio diverso", Scritta(7), false},
+      {"file vuoto", "", false},
+      {"troncata", buona.substr(0, buona.size() - 9), false},
+      {"ultimo blocco mancante", buona.substr(0, buona.rfind("\n\n") + 1), false},
+      {"ordine scambiato", std::string(buona).replace(buona.find("0.1 , 0.2"), 9, "0.2 , 0.1"),
+       false},
+      {"combinazione doppia", std::string(buona).replace(buona.find("0.1 , 0.2"), 9, "0.1 , 0.1"),
+       false},
+      {"elemento in piu", std::string(buona).replace(buona.find("0.1 , 0.2"), 9, "0.1 , 0.2.5"),
+       false},
+      {"un byte cambiato", std::string(buona).replace(buona.find("1.2.4"), 1, "7"), false},
+  };
+  for (const auto& c : casi) {
+    Combinatorial t;
+    Leggi(t, c.testo);
+    EXPECT_EQ(tabellaCompleta(t, 6), c.completa) << c.nome;
+  }
+}
+
+TEST(Caricamento, LoadsEveryTableOrStopsAtTheFirstBadOne) {
+  const auto cartella =
+      std::filesystem::temp_directory_path() / ("caricamento_" + std::to_string(getpid()));
+  std::filesystem::create_directories(cartella);
+  const auto prima = std::filesystem::current_path();
+  std::filesystem::current_path(cartella);
+  for (int n = kPrimaTabella; n <= kUltimaTabella; ++n)
+    std::ofstream(nomeTabella(n).str) << Scritta(n);
+  {
+    Combinatorial tabelle[kTabelle];
+    std::ostringstream out;
+    EXPECT_EQ(caricaTabelle(tabelle, out), 0);
+    std::string attese;
+    for (int n = 4; n <= 19; ++n)
+      attese += "Combinator " + std::to_string(n) + " elements read from file\n";
+    EXPECT_EQ(out.str(), attese);
+  }
+  std::filesystem::remove(nomeTabella(9).str);
+  {
+    Combinatorial tabelle[kTabelle];
+    std::ostringstream out;
+    EXPECT_EQ(caricaTabelle(tabelle, out), 9);
+    EXPECT_EQ(out.str().find("Combinator 9 "), std::string::npos);
+    EXPECT_NE(out.str().find("Combinator 8 "), std::string::npos);
+  }
+  std::filesystem::current_path(prima);
+  std::filesystem::remove_all(cartella);
+}
+
+}  // namespace
