@@ -27,18 +27,6 @@ int resto(int a, int b) {
 
 constexpr std::int64_t kMassimo = 2147483647LL * numero::kBase + 99999999;
 
-// Appends one decimal digit to a non-negative reading, holding it at the largest value once
-// the digits read exceed it.
-void accodaCifra(numero& w, int cifra) {
-  const std::int64_t valore = static_cast<std::int64_t>(w.alta) * numero::kBase + w.bassa;
-  if (valore > (kMassimo - cifra) / 10) {
-    w = numero::massimo();
-    return;
-  }
-  w.moltiplica(10);
-  w = w + numero(cifra);
-}
-
 // The digit stack of the long division: one node per pushed digit.
 struct _cifra {
   int valore;
@@ -60,6 +48,16 @@ int estrai(_cifra*& cima) {
 const char kTestoZero[] = "0";
 
 }  // namespace
+
+void accodaCifra(numero& w, int cifra) {
+  const std::int64_t valore = static_cast<std::int64_t>(w.alta) * numero::kBase + w.bassa;
+  if (valore > (kMassimo - cifra) / 10) {
+    w = numero::massimo();
+    return;
+  }
+  w.moltiplica(10);
+  w = w + numero(cifra);
+}
 
 numero::numero() : base(kBase), alta(0), bassa(0) {}
 

@@ -73,6 +73,10 @@ class numero {
   static void rilasciaTesto(const char* t);
 };
 
+// Appends one decimal digit to a non-negative value read from text (w = w * 10 + cifra), holding
+// it at numero::massimo() once the digits exceed it.
+void accodaCifra(numero& w, int cifra);
+
 std::ostream& operator<<(std::ostream& os, const numero& x);
 // Reads decimal digits one character at a time; the first non-digit ends the number and is
 // consumed. Saturates at numero::massimo() while consuming the remaining digits.

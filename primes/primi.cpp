@@ -1,0 +1,131 @@
+#include "primes/primi.h"
+
+#include <fstream>
+
+namespace {
+
+constexpr int kPezzo = 1999;  // characters of a line read at once
+
+// Reads one piece of a line into riga: up to kPezzo characters, consuming the newline that
+// ends it; a longer line leaves its remainder for the next piece.
+void leggiPezzo(std::istream& file, char (&riga)[kPezzo + 1]) {
+  int lunghezza = 0;
+  bool aCapo = false;
+  char c = 0;
+  while (lunghezza < kPezzo && file.get(c)) {
+    if (c == '\n') {
+      aCapo = true;
+      break;
+    }
+    riga[lunghezza++] = c;
+  }
+  if (!aCapo && lunghezza == kPezzo && file.peek() == '\n') aCapo = file.get(c).good();
+  const bool fineRiga = aCapo || file.eof();
+  if (fineRiga && lunghezza > 0 && riga[lunghezza - 1] == '\r') --lunghezza;
+  riga[lunghezza] = '\0';
+}
+
+}  // namespace
+
+void leggiCampo(const char* riga, numero* destinazione, int k) {
+  *destinazione = -1;
+  int i = 0;
+  for (int salti = 0; salti < k; ++salti) {
+    while (riga[i] != '\t' && riga[i] != '\0') ++i;
+    if (riga[i] == '\t') ++i;
+  }
+  if (riga[i] == '\0') return;
+  *destinazione = 0;
+  for (; riga[i] != '\t' && riga[i] != '\0'; ++i) {
+    accodaCifra(*destinazione, (riga[i] >= '0' && riga[i] <= '9') ? riga[i] - '0' : 0);
+  }
+}
+
+int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo) {
+  std::ifstream file(nomeFile);
+  if (file.fail() || file.bad()) return -1;
+  numero valore(0);
+  _myElement* corrente = primo;
+  char riga[kPezzo + 1];
+  while (!file.eof() && valore < limite) {
+    leggiPezzo(file, riga);
+    for (int k = 0;; ++k) {
+      leggiCampo(riga, &valore, k);
+      if (valore == numero(-1)) break;
+      corrente->value = valore;
+      if (!(valore < limite)) {
+        corrente->next = nullptr;
+        break;
+      }
+      corrente->next = new _myElement;
+      corrente = corrente->next;
+    }
+  }
+  if (valore < limite) return 0;
+  file.close();
+  return 1;
+}
+
+bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out) {
+  const numero limite(N.intero() + 1);
+  primi = new _myElement;
+  const int esito = caricaPrimi("numeriPrimi.txt", limite, primi);
+  if (esito == 0) {
+    out << "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
+           "di "
+        << N
+        << ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
+           "carattere e premere invio per terminare... ";
+    return false;
+  }
+  if (esito == -1) {
+    out << "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
+           "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ";
+    return false;
+  }
+  return true;
+}
+
+int fattorizza(numero x, _myElement* tabella, _myElement** testa) {
+  if (x < numero(1)) return 0;  // every entry would divide zero without end
+  numero resto(0);
+  _myElement* p = tabella;
+  for (; p != nullptr; p = p->next) {
+    // Entries below 2 (empty fields, 1) would divide by zero or match without end.
+    if (p->value < numero(2)) continue;
+    x.dividi(p->value, resto);
+    if (resto.intero() == 0) break;
+  }
+  _myElement* ultimo = *testa;
+  while (ultimo != nullptr && ultimo->next != nullptr) ultimo = ultimo->next;
+  auto accoda = [&](const numero& fattore) {
+    _myElement* nodo = new _myElement;
+    nodo->value = fattore;
+    (ultimo == nullptr ? *testa : ultimo->next) = nodo;
+  };
+  if (p != nullptr) {
+    const numero q = x.dividi(p->value, resto);
+    accoda(p->value);
+    fattorizza(q, tabella, testa);
+  } else if (x.intero() != 1) {
+    accoda(x);
+  }
+  return 0;
+}
+
+int contaElementi(_myElement* primo) {
+  int conto = 0;
+  for (; primo != nullptr; primo = primo->next) ++conto;
+  return conto;
+}
+
+numero prodotto(numero* destinazione, _myElement* combinazione, _myElement* fattori) {
+  numero p(1);
+  for (_myElement* e = combinazione; e != nullptr; e = e->nextElement) {
+    _myElement* fattore = fattori;
+    for (int passi = e->value.intero(); passi > 0; --passi) fattore = fattore->next;
+    p = p * fattore->value;
+  }
+  *destinazione = p;
+  return p;
+}

@@ -1,0 +1,40 @@
+// The prime table read from "numeriPrimi.txt", and the factorisation of a square with it.
+//
+// File format: 8-bit text; fields separated by TAB only, each field's characters read as
+// decimal digits (a non-digit counts as 0, an empty field is worth 0). Lines are read in pieces
+// of at most 1999 characters; a carriage return just before a line end is dropped.
+#pragma once
+
+#include <ostream>
+
+#include "numero/myelement.h"
+#include "numero/numero.h"
+
+// Reads numbers in file order into the chain that starts at `primo` (a node the caller made
+// and owns with the rest), stopping after the first value >= limite. Returns -1 when the file
+// does not open, 0 when it ends before such a value (the chain then ends with a node of value
+// 0), 1 when the table is complete.
+int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo);
+
+// Stores field k (0-based) of the line into *destinazione, or -1 when the line has no field k.
+// Digits beyond what numero holds saturate.
+void leggiCampo(const char* riga, numero* destinazione, int k);
+
+// The prime-table phase of the run: loads "numeriPrimi.txt" up to the first value above N into
+// a new chain held in `primi`. On a missing or too short file prints the message that asks the
+// user to prepare it and returns false; the chain is the caller's in every case.
+bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out);
+
+// Appends the prime factors of x to the list at *testa, smallest first, with multiplicity,
+// restarting the trial division at the first table entry for every factor. Entries below 2
+// are passed over; a rest that no entry divides is appended whole; x below 1 appends
+// nothing. Returns 0.
+int fattorizza(numero x, _myElement* tabella, _myElement** testa);
+
+// The number of nodes along `next`; 0 for null.
+int contaElementi(_myElement* primo);
+
+// The product of the factors at the positions of the combination (along `nextElement`); also
+// stored into *destinazione. An empty combination gives 1.
+// REQUIRES: every position lies below the length of the factor list.
+numero prodotto(numero* destinazione, _myElement* combinazione, _myElement* fattori);

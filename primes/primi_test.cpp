@@ -1,0 +1,193 @@
+#include "primes/primi.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::int64_t> Valori(_myElement* primo) {
+  std::vector<std::int64_t> v;
+  for (; primo != nullptr; primo = primo->next)
+    v.push_back(std::int64_t{primo->value.alta} * 100000000 + primo->value.bassa);
+  return v;
+}
+
+_myElement* Lista(const std::vector<int>& valori) {
+  _myElement* primo = nullptr;
+  for (auto i = valori.rbegin(); i != valori.rend(); ++i)
+    primo = new _myElement{numero(*i), primo, nullptr};
+  return primo;
+}
+
+class FilePrimi : public testing::Test {
+ protected:
+  std::string Scrivi(const std::string& contenuto) {
+    const auto nome =
+        std::filesystem::temp_directory_path() / ("primi_" + std::to_string(getpid()) + ".txt");
+    std::ofstream(nome, std::ios::binary) << contenuto;
+    nomi_.push_back(nome.string());
+    return nome.string();
+  }
+  ~FilePrimi() override {
+    for (const auto& n : nomi_) std::filesystem::remove(n);
+  }
+  std::vector<std::string> nomi_;
+};
+
+TEST_F(FilePrimi, LoaderCases) {
+  const struct {
+    const char* nome;
+    std::string contenuto;
+    int limite;
+    int esito;
+    std::vector<std::int64_t> catena;
+  } casi[] = {
+      {"uno per riga", "2\n3\n5\n7\n11\n", 6, 1, {2, 3, 5, 7}},
+      {"tab", "2\t3\t5\t7\n11\t13\n", 11, 1, {2, 3, 5, 7, 11}},
+      {"tab troppo corto", "2\t3\t5\t7\n11\t13\n", 14, 0, {2, 3, 5, 7, 11, 13, 0}},
+      {"blanchi non separano", "2 3 5\n", 2, 1, {20305}},
+      {"lettere come zero", "1x3\n", 100, 1, {103}},
+      {"tab iniziale e finale", "\t5\t\n7\n", 6, 1, {0, 5, 7}},
+      {"campi vuoti", "2\t\t3\n", 3, 1, {2, 0, 3}},
+      {"CRLF", "2\r\n3\r\n5\r\n", 4, 1, {2, 3, 5}},
+      {"ultima riga senza a capo", "2\n3", 3, 1, {2, 3}},
+      {"primo gia al limite", "7\t9\n", 5, 1, {7}},
+      {"vuoto", "", 5, 0, {0}},
+      {"campo enorme satura", "123456789012345678901234567890123\n", 5, 1, {214748364799999999}},
+      {"riga lunga spezzata", std::string(1998, '0') + "12\n", 2, 1, {1, 2}},
+  };
+  for (const auto& c : casi) {
+    _myElement* primo = new _myElement;
+    EXPECT_EQ(caricaPrimi(Scrivi(c.contenuto).c_str(), numero(c.limite), primo), c.esito) << c.nome;
+    EXPECT_EQ(Valori(primo), c.catena) << c.nome;
+    rilasciaLista(primo);
+  }
+  _myElement* primo = new _myElement;
+  EXPECT_EQ(caricaPrimi("/non/esiste/numeriPrimi.txt", numero(5), primo), -1);
+  EXPECT_EQ(Valori(primo), std::vector<std::int64_t>{0});
+  rilasciaLista(primo);
+}
+
+TEST(LeggiCampo, FieldsAreTabSeparated) {
+  const struct {
+    const char* riga;
+    int k;
+    std::int64_t atteso;
+  } casi[] = {{"2\t3\t5", 0, 2}, {"2\t3\t5", 2, 5}, {"2\t3\t5", 3, -1}, {"", 0, -1},
+              {"\t4", 0, 0},     {"4\t", 1, -1},    {"4\t\t6", 1, 0},   {"a-9", 0, 9}};
+  for (const auto& c : casi) {
+    numero d(77);
+    leggiCampo(c.riga, &d, c.k);
+    EXPECT_EQ(std::int64_t{d.alta} * 100000000 + d.bassa, c.atteso) << c.riga << " " << c.k;
+  }
+}
+
+// Trial division with native integers, in order and with multiplicity.
+std::vector<std::int64_t> Fattori(std::int64_t x) {
+  std::vector<std::int64_t> f;
+  for (std::int64_t p = 2; p * p <= x; ++p) {
+    for (; x % p == 0; x /= p) f.push_back(p);
+  }
+  if (x > 1) f.push_back(x);
+  return f;
+}
+
+TEST(Fattorizza, SquaresOfEveryLegUpTo10000MatchPlainTrialDivision) {
+  std::vector<int> primi;
+  for (int i = 2; primi.empty() || primi.back() <= 10000; ++i) {
+    if (Fattori(i).size() == 1) primi.push_back(i);
+  }
+  _myElement* tabella = Lista(primi);
+  for (int a = 1; a <= 10000; ++a) {
+    _myElement* fattori = nullptr;
+    EXPECT_EQ(fattorizza(numero(a) * numero(a), tabella, &fattori), 0);
+    EXPECT_EQ(Valori(fattori), Fattori(std::int64_t{a} * a)) << a;
+    EXPECT_EQ(contaElementi(fattori), static_cast<int>(Fattori(std::int64_t{a} * a).size()));
+    rilasciaLista(fattori);
+  }
+  rilasciaLista(tabella);
+}
+
+TEST(Fattorizza, IncompleteOrDamagedTables) {
+  const struct {
+    const char* nome;
+    std::vector<int> tabella;
+    int x;
+    std::vector<std::int64_t> atteso;
+  } casi[] = {{"tabella incompleta", {2, 3, 5}, 98, {2, 49}},
+              {"zero e uno saltati", {0, 1, 2, 0, 3}, 144, {2, 2, 2, 2, 3, 3}},
+              {"negativi saltati", {-2, 7}, 49, {7, 7}},
+              {"uno", {2, 3}, 1, {}},
+              {"zero", {2, 3}, 0, {}},
+              {"tabella vuota", {}, 35, {35}}};
+  for (const auto& c : casi) {
+    _myElement* tabella = Lista(c.tabella);
+    _myElement* fattori = nullptr;
+    fattorizza(numero(c.x), tabella, &fattori);
+    EXPECT_EQ(Valori(fattori), c.atteso) << c.nome;
+    rilasciaLista(fattori);
+    rilasciaLista(tabella);
+  }
+  _myElement* tabella = Lista({2, 3, 5, 7});
+  _myElement* fattori = Lista({11});
+  fattorizza(numero(12), tabella, &fattori);
+  EXPECT_EQ(Valori(fattori), (std::vector<std::int64_t>{11, 2, 2, 3}));
+  rilasciaLista(fattori);
+  rilasciaLista(tabella);
+  EXPECT_EQ(contaElementi(nullptr), 0);
+}
+
+TEST(Prodotto, MultipliesTheChosenPositions) {
+  _myElement* fattori = Lista({2, 2, 3, 3});
+  _myElement* c03 = new _myElement{numero(0), nullptr, new _myElement{numero(3)}};
+  _myElement* c12 = new _myElement{numero(1), nullptr, new _myElement{numero(2)}};
+  numero d;
+  EXPECT_TRUE(prodotto(&d, c03, fattori) == numero(6));
+  EXPECT_TRUE(d == numero(6));
+  EXPECT_TRUE(prodotto(&d, c12, fattori) == numero(6));
+  EXPECT_TRUE(prodotto(&d, nullptr, fattori) == numero(1));
+  EXPECT_TRUE(d == numero(1));
+  for (_myElement* c : {c03, c12}) {
+    delete c->nextElement;
+    delete c;
+  }
+  rilasciaLista(fattori);
+}
+
+TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
+  const auto prima = std::filesystem::current_path();
+  const auto cartella =
+      std::filesystem::temp_directory_path() / ("fase_" + std::to_string(getpid()));
+  std::filesystem::create_directories(cartella);
+  std::filesystem::current_path(cartella);
+  std::ostringstream out;
+  _myElement* primi = nullptr;
+  EXPECT_FALSE(caricaFasePrimi(numero(10), primi, out));
+  EXPECT_EQ(out.str(),
+            "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
+            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ");
+  rilasciaLista(primi);
+  std::ofstream("numeriPrimi.txt") << "2\t3\t5\t7\t11\n";
+  out.str("");
+  EXPECT_FALSE(caricaFasePrimi(numero(11), primi, out));
+  EXPECT_EQ(out.str(),
+            "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
+            "di 11. \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
+            "carattere e premere invio per terminare... ");
+  rilasciaLista(primi);
+  out.str("");
+  EXPECT_TRUE(caricaFasePrimi(numero(10), primi, out));
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(Valori(primi), (std::vector<std::int64_t>{2, 3, 5, 7, 11}));
+  rilasciaLista(primi);
+  std::filesystem::current_path(prima);
+  std::filesystem::remove_all(cartella);
+}
+
+}  // namespace
