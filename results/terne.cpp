@@ -1,0 +1,74 @@
+#include "results/terne.h"
+
+#include <utility>
+
+stringa testoDi(const numero& x) {
+  const char* testo = x.testo();
+  stringa copia(testo);
+  numero::rilasciaTesto(testo);
+  return copia;
+}
+
+bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail) {
+  const numero cateto = a;
+  if (b > c) std::swap(b, c);
+  if (b > a) std::swap(b, a);
+  if (c > a) std::swap(c, a);
+  const stringa virgola(",");
+  const stringa terna = testoDi(b) + virgola + testoDi(c) + virgola + testoDi(a);
+  if (ternaPresente(terna, *head)) return false;
+  _pTerne* record = new _pTerne{terna, cateto};
+  if (*head == nullptr) {
+    *tail = record;
+  } else {
+    record->next = *head;
+    (*head)->prev = record;
+  }
+  *head = record;
+  return true;
+}
+
+bool ternaPresente(stringa terna, _pTerne* piuRecente) {
+  for (_pTerne* r = piuRecente; r != nullptr; r = r->next) {
+    if (r->terna == terna) return true;
+  }
+  return false;
+}
+
+void scriviTerne(_pTerne** tail, numero cateto, std::ostream& file) {
+  const int soglia = cateto.intero() - 100;
+  bool scritto = false;
+  while (*tail != nullptr && (*tail)->cateto.intero() <= soglia) {
+    _pTerne* r = *tail;
+    *tail = r->prev;
+    if (*tail != nullptr) (*tail)->next = nullptr;
+    file << r->terna.str << "\n";
+    delete r;
+    scritto = true;
+  }
+  // Keeps the file on disk complete up to the records written, should the run be stopped.
+  if (scritto) file.flush();
+}
+
+void rilasciaTerne(_pTerne* head) {
+  while (head != nullptr) {
+    _pTerne* piuVecchio = head->next;
+    delete head;
+    head = piuVecchio;
+  }
+}
+
+bool apriFileRisultati(const numero& M, const numero& N, stringa& nome, std::ofstream& file,
+                       std::ostream& out) {
+  nome = stringa("triadiRettangole");
+  nome += testoDi(M);
+  nome += stringa("-");
+  nome += testoDi(N);
+  nome += stringa(".txt");
+  file.open(nome.caratteri(), std::ios::out | std::ios::trunc);
+  if (file.is_open()) return true;
+  out << "\n Il file " << nome.str
+      << " non puo' essere creato. Controllare la cartella di lavoro e ripetere l'operazione. "
+         "Inserire un carattere e premere invio per terminare... ";
+  return false;
+}
