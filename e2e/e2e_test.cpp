@@ -1,0 +1,407 @@
+// End-to-end tests: the built terne and terne-prepara run in scratch folders with real input
+// files and real standard input; their whole console output and results files are compared.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/cartella_prova.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using testi::Completa;
+using testi::Terna;
+
+// A program started in a folder, its standard output and error captured in files there.
+class Processo {
+ public:
+  Processo(const std::string& programma, const std::filesystem::path& cartella,
+           const std::vector<std::string>& argomenti = {}, bool senzaPausa = false)
+      : uscita_(cartella / ".uscita"), errori_(cartella / ".errori") {
+    int tubo[2];
+    EXPECT_EQ(pipe(tubo), 0);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(tubo[0], 0);
+      close(tubo[0]);
+      close(tubo[1]);
+      if (chdir(cartella.c_str()) != 0) _exit(127);
+      if (senzaPausa) {
+        setenv("LD_PRELOAD", SENZA_PAUSA_LIB, 1);
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+      }
+      dup2(open(uscita_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+      dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+      std::vector<char*> argv = {const_cast<char*>(programma.c_str())};
+      for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(programma.c_str(), argv.data());
+      _exit(127);
+    }
+    close(tubo[0]);
+    ingresso_ = tubo[1];
+  }
+  ~Processo() {
+    if (ingresso_ >= 0) close(ingresso_);
+    if (stato_ < 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  void Scrivi(const std::string& testo) {
+    EXPECT_EQ(write(ingresso_, testo.data(), testo.size()), static_cast<ssize_t>(testo.size()));
+  }
+  void ChiudiIngresso() {
+    close(ingresso_);
+    ingresso_ = -1;
+  }
+  void Segnala(int segnale) { kill(pid_, segnale); }
+
+  // The wait status once the program ended within the time given, -1 otherwise.
+  int Attendi(std::chrono::milliseconds limite = 60s) {
+    const auto fine = std::chrono::steady_clock::now() + limite;
+    while (stato_ < 0 && std::chrono::steady_clock::now() < fine) {
+      int stato = 0;
+      if (waitpid(pid_, &stato, WNOHANG) == pid_) {
+        stato_ = stato;
+      } else {
+        std::this_thread::sleep_for(5ms);
+      }
+    }
+    return stato_;
+  }
+  // Waits until the console shows `testo`; false when the program ended or time ran out first.
+  bool AttendiTesto(const std::string& testo, std::chrono::milliseconds limite = 30s) {
+    const auto fine = std::chrono::steady_clock::now() + limite;
+    while (std::chrono::steady_clock::now() < fine) {
+      if (Uscita().find(testo) != std::string::npos) return true;
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
+  std::string Uscita() const { return LeggiFile(uscita_); }
+  std::string Errori() const { return LeggiFile(errori_); }
+
+ private:
+  static std::string LeggiFile(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  }
+  std::filesystem::path uscita_, errori_;
+  pid_t pid_ = -1;
+  int ingresso_ = -1;
+  int stato_ = -1;
+};
+
+struct Esito {
+  std::string uscita;
+  int codice;  // exit code, or -1 when the program did not end normally in time
+};
+
+// Runs terne with the whole standard input given and closed.
+Esito Terne(const CartellaProva& cartella, const std::string& ingresso) {
+  Processo p(TERNE_BIN, cartella.percorso);
+  p.Scrivi(ingresso);
+  p.ChiudiIngresso();
+  const int stato = p.Attendi();
+  EXPECT_EQ(p.Errori(), "");
+  return {p.Uscita(), (stato >= 0 && WIFEXITED(stato)) ? WEXITSTATUS(stato) : -1};
+}
+
+const char kPrimiMancanti[] =
+    "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file numeriPrimi.txt. "
+    "Inserire un carattere e premere invio per terminare... ";
+
+std::string PrimiInsufficienti(int n) {
+  return "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
+         "di " +
+         std::to_string(n) +
+         ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un carattere "
+         "e premere invio per terminare... ";
+}
+
+std::string TabellaGuasta(const std::string& nome) {
+  return "\n Il file " + nome +
+         " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
+         "l'operazione. Inserire un carattere e premere invio per terminare... ";
+}
+
+std::string Inizio(int domandeM = 1, int domandeN = 1) {
+  std::string s = testi::Banner();
+  for (int i = 0; i < domandeM; ++i) s += testi::kDomandaM;
+  for (int i = 0; i < domandeN; ++i) s += testi::kDomandaN;
+  return s;
+}
+
+TEST(Terne, SmallRangesPrintEveryNewTripleAndWriteTheResultsFile) {
+  const struct {
+    const char* ingresso;
+    const char* file;
+    std::string console;
+    std::string risultati;
+  } casi[] = {
+      {"6\n8\nx\n", "triadiRettangole6-8.txt", Completa(Terna(8, 6, 10) + Terna(15, 8, 17)),
+       "6,8,10\n8,15,17\n"},
+      {"12\n12\nx\n", "triadiRettangole12-12.txt",
+       Completa(Terna(35, 12, 37) + Terna(16, 12, 20) + Terna(9, 12, 15)),
+       "12,35,37\n12,16,20\n9,12,15\n"},
+      {"8\n8\nx\n", "triadiRettangole8-8.txt", Completa(Terna(15, 8, 17) + Terna(6, 8, 10)),
+       "8,15,17\n6,8,10\n"},
+      {"4\n4\nx\n", "triadiRettangole4-4.txt", Completa(Terna(3, 4, 5)), "3,4,5\n"},
+      {"9\n5\nx\n", "triadiRettangole9-5.txt", Completa(""), ""},
+      {"1024\n1024\nx\n", "triadiRettangole1024-1024.txt", Completa(""), ""},
+  };
+  for (const auto& c : casi) {
+    CartellaProva cartella("piccoli");
+    const Esito e = Terne(cartella, c.ingresso);
+    EXPECT_EQ(e.codice, 0) << c.ingresso;
+    EXPECT_EQ(e.uscita, c.console) << c.ingresso;
+    EXPECT_EQ(cartella.Leggi(c.file), c.risultati) << c.ingresso;
+  }
+}
+
+TEST(Terne, PromptsComeBackUntilTheAnswerIsInRange) {
+  const std::string massimo = "Il valore massimo ammesso e' 65535.\n";
+  const struct {
+    const char* nome;
+    std::string ingresso;
+    std::string console;
+  } casi[] = {
+      {"zero e riga vuota", "0\n\n7\n7\nx\n", Inizio(3) + testi::Tabelle() + testi::kChiusura},
+      {"x7", "x7\n7\nx\n", Inizio(2) + testi::Tabelle() + testi::kChiusura},
+      {"oltre il massimo", "65536\n7\n99999999999\n7\nx\n",
+       testi::Banner() + testi::kDomandaM + massimo + testi::kDomandaM + testi::kDomandaN +
+           massimo + testi::kDomandaN + testi::Tabelle() + testi::kChiusura},
+      {"quaranta cifre", std::string(40, '9') + "\n7\n7\nx\n",
+       testi::Banner() + testi::kDomandaM + massimo + testi::kDomandaM + testi::kDomandaN +
+           testi::Tabelle() + testi::kChiusura},
+      {"fine dell'ingresso a M", "", Inizio(1, 0) + "\n"},
+      {"fine dell'ingresso a N", "5\n", Inizio() + "\n"},
+      {"fine dell'ingresso dopo N", "7\n7", Inizio() + testi::Tabelle() + testi::kChiusura},
+      {"fine dell'ingresso dopo valori fuori", "0\n0", Inizio(2, 0) + "\n"},
+  };
+  for (const auto& c : casi) {
+    CartellaProva cartella("domande");
+    const Esito e = Terne(cartella, c.ingresso);
+    EXPECT_EQ(e.codice, 0) << c.nome;
+    EXPECT_EQ(e.uscita, c.console) << c.nome;
+  }
+}
+
+TEST(Terne, AnAnswerLikeTwelveAbcLeavesTheRestForTheClosingWait) {
+  CartellaProva cartella("12abc");
+  Processo p(TERNE_BIN, cartella.percorso);
+  p.Scrivi("13\n12abc\n");  // standard input stays open: only the 'b' can end the wait
+  const int stato = p.Attendi(30s);
+  ASSERT_GE(stato, 0) << "terne is still waiting";
+  EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+  EXPECT_EQ(p.Uscita(), Completa(""));
+}
+
+TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
+  const struct {
+    const char* nome;
+    std::string primi;  // empty: no file
+    std::string ingresso;
+    std::string console;
+  } casi[] = {
+      {"mancante", "", "7\n10\nx\n", Inizio() + kPrimiMancanti},
+      {"troppo corto", "2\t3\t5\n", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
+      {"vuoto", "\n", "7\n100\nx\n", Inizio() + PrimiInsufficienti(100)},
+      {"CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
+       Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
+  };
+  for (const auto& c : casi) {
+    CartellaProva cartella("primi");
+    cartella.Rimuovi("numeriPrimi.txt");
+    if (!c.primi.empty()) cartella.Scrivi("numeriPrimi.txt", c.primi);
+    const Esito e = Terne(cartella, c.ingresso);
+    EXPECT_EQ(e.codice, 0) << c.nome;
+    EXPECT_EQ(e.uscita, c.console) << c.nome;
+  }
+  CartellaProva cartella("primi_nessun_file");
+  cartella.Rimuovi("numeriPrimi.txt");
+  Terne(cartella, "7\n10\nx\n");
+  EXPECT_FALSE(cartella.Esiste("triadiRettangole7-10.txt"));
+}
+
+TEST(Terne, AMissingOrDamagedTableEndsTheRunNamingTheFile) {
+  for (const char* guasto : {"mancante", "troncato", "un byte"}) {
+    CartellaProva cartella("tabelle");
+    const std::string nome = "Combinations11.txt";
+    const std::string buona = cartella.Leggi(nome);
+    if (std::string(guasto) == "mancante") {
+      cartella.Rimuovi(nome);
+    } else if (std::string(guasto) == "troncato") {
+      cartella.Scrivi(nome, buona.substr(0, buona.size() / 2));
+    } else {
+      std::string cambiata = buona;
+      char& byte = cambiata[cambiata.size() - 20];
+      byte = (byte == '7') ? '3' : '7';
+      cartella.Scrivi(nome, cambiata);
+    }
+    const Esito e = Terne(cartella, "6\n8\nx\n");
+    EXPECT_EQ(e.codice, 0) << guasto;
+    EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle(10) + TabellaGuasta(nome)) << guasto;
+    EXPECT_FALSE(cartella.Esiste("triadiRettangole6-8.txt")) << guasto;
+  }
+}
+
+TEST(Terne, AResultsFileThatCannotBeCreatedEndsTheRunBeforeAnyLeg) {
+  CartellaProva cartella("risultati");
+  std::filesystem::create_directory(cartella / "triadiRettangole6-8.txt");
+  const Esito e = Terne(cartella, "6\n8\nx\n");
+  EXPECT_EQ(e.codice, 0);
+  EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle() +
+                          "\n Il file triadiRettangole6-8.txt non puo' essere creato. Controllare "
+                          "la cartella di lavoro e ripetere l'operazione. Inserire un carattere e "
+                          "premere invio per terminare... ");
+}
+
+// Starts terne on 1 … 200, waits for `righe` triples, sends `segnale`, and checks the clean stop.
+void ControllaInterruzione(int segnale, int righe) {
+  CartellaProva cartella("segnale");
+  Processo p(TERNE_BIN, cartella.percorso);
+  p.Scrivi("1\n200\n");
+  std::string attesa;
+  for (int i = 0; i < righe; ++i) attesa += "La terna";
+  int viste = 0;
+  const auto fine = std::chrono::steady_clock::now() + 60s;
+  while (viste < righe && std::chrono::steady_clock::now() < fine) {
+    const std::string u = p.Uscita();
+    viste = 0;
+    for (size_t q = u.find("La terna"); q != std::string::npos; q = u.find("La terna", q + 1))
+      ++viste;
+    std::this_thread::sleep_for(10ms);
+  }
+  p.Segnala(segnale);
+  const int stato = p.Attendi(20s);
+  ASSERT_GE(stato, 0) << strsignal(segnale);
+  EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0) << strsignal(segnale);
+  const std::string u = p.Uscita();
+  const std::string prefisso = "\nRicerca interrotta dopo il cateto ";
+  const size_t dove = u.find(prefisso);
+  ASSERT_NE(dove, std::string::npos) << u;
+  const int ultimo = std::stoi(u.substr(dove + prefisso.size()));
+  EXPECT_EQ(u.substr(dove), prefisso + std::to_string(ultimo) +
+                                ": il file triadiRettangole1-200.txt contiene tutte le terne "
+                                "trovate fino a quel cateto.\n");
+  CartellaProva riferimento("riferimento");
+  const Esito intera = Terne(riferimento, "1\n" + std::to_string(ultimo) + "\nx\n");
+  EXPECT_EQ(cartella.Leggi("triadiRettangole1-200.txt"),
+            riferimento.Leggi("triadiRettangole1-" + std::to_string(ultimo) + ".txt"));
+  EXPECT_EQ(u.substr(0, dove) + testi::kChiusura, intera.uscita);
+}
+
+TEST(Interruzione, SigintStopsCleanlyAndKeepsEveryResult) {
+  ControllaInterruzione(SIGINT, 3);
+}
+TEST(Interruzione, SigtermStopsCleanlyAndKeepsEveryResult) {
+  ControllaInterruzione(SIGTERM, 2);
+}
+TEST(Interruzione, SighupStopsCleanlyAndKeepsEveryResult) {
+  ControllaInterruzione(SIGHUP, 4);
+}
+
+TEST(Interruzione, ASecondSignalDuringTheWrapUpEndsTheProgramAtOnce) {
+  CartellaProva cartella("doppio");
+  Processo p(TERNE_BIN, cartella.percorso);
+  p.Scrivi("512\n512\n");  // the rest of this leg's splits take a while after its first triple
+  ASSERT_TRUE(p.AttendiTesto("La terna"));
+  p.Segnala(SIGINT);
+  std::this_thread::sleep_for(20ms);
+  p.Segnala(SIGINT);
+  const int stato = p.Attendi(20s);
+  ASSERT_GE(stato, 0);
+  EXPECT_TRUE(WIFSIGNALED(stato) && WTERMSIG(stato) == SIGINT);
+}
+
+// The results file on disk always holds every record written so far: a run killed outright
+// leaves a prefix of the full results. The pauses are preloaded away so that records reach the
+// file (100 legs after their triple) within the test's time.
+TEST(Interruzione, AKilledRunLeavesAPrefixOfTheFullResults) {
+  const std::string nome = "triadiRettangole1-3000.txt";
+  CartellaProva cartella("ucciso");
+  Processo p(TERNE_BIN, cartella.percorso, {}, true);
+  p.Scrivi("1\n3000\n");
+  ASSERT_TRUE(p.AttendiTesto(" , 1500 , ", 120s));
+  p.Segnala(SIGKILL);
+  p.Attendi();
+  const std::string parziale = cartella.Leggi(nome);
+
+  CartellaProva riferimento("ucciso_rif");
+  Processo intera(TERNE_BIN, riferimento.percorso, {}, true);
+  intera.Scrivi("1\n3000\nx\n");
+  ASSERT_EQ(intera.Attendi(120s), 0);
+  const std::string completo = riferimento.Leggi(nome);
+  EXPECT_GT(parziale.size(), 1000u);
+  EXPECT_LT(parziale.size(), completo.size());
+  EXPECT_EQ(completo.substr(0, parziale.size()), parziale);
+  EXPECT_EQ(parziale.back(), '\n');
+}
+
+TEST(Prepara, HelpVersionAndBadOptions) {
+  CartellaProva cartella("prepara", false);
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--help"});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_EQ(p.Uscita().rfind("Uso: terne-prepara [--forza] [--fino-a N] [CARTELLA]\n", 0), 0u);
+    EXPECT_EQ(p.Errori(), "");
+  }
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--version"});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_EQ(p.Uscita(), "terne-prepara 1.0.0\n");
+  }
+  for (const std::vector<std::string>& argomenti :
+       {std::vector<std::string>{"--boh"}, {"--fino-a", "x"}, {"--fino-a"}, {"a", "b"}}) {
+    Processo p(PREPARA_BIN, cartella.percorso, argomenti);
+    const int stato = p.Attendi();
+    EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) != 0) << argomenti[0];
+    EXPECT_NE(p.Errori(), "") << argomenti[0];
+    EXPECT_EQ(p.Uscita(), "") << argomenti[0];
+  }
+  std::filesystem::create_directory(cartella / "numeriPrimi.txt");
+  Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "."});
+  const int stato = p.Attendi();
+  EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) != 0);
+  EXPECT_NE(p.Errori().find("numeriPrimi.txt"), std::string::npos);
+}
+
+TEST(Prepara, WritesMissingFilesAndLeavesExistingOnesUnlessForced) {
+  CartellaProva cartella("prepara_file", false);
+  cartella.Scrivi("numeriPrimi.txt", "2\t3\n");
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a", "20", "."});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_NE(p.Uscita().find("Scritto ./Combinations04.txt\n"), std::string::npos);
+    EXPECT_NE(p.Uscita().find("./numeriPrimi.txt esiste gia'"), std::string::npos);
+  }
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), "2\t3\n");
+  EXPECT_EQ(cartella.Leggi("Combinations04.txt"),
+            "\n( 4 )\n( 1 )\n0 , 1 , 2 , 3\n\n( 4 )\n( 2 )\n0.1 , 0.2 , 0.3 , 1.2 , 1.3 , 2.3\n");
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "--fino-a", "20"});
+    EXPECT_EQ(p.Attendi(), 0);
+  }
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), "2\t3\t5\t7\t11\t13\t17\t19\t23\n");
+  for (int n = 4; n <= 19; ++n) {
+    const std::string nome =
+        "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";
+    const std::string prova(TERNE_DATI "/" + nome);
+    std::ifstream f(prova, std::ios::binary);
+    const std::string dati((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(cartella.Leggi(nome), dati) << nome;
+  }
+}
+
+}  // namespace
