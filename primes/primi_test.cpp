@@ -191,3 +191,19 @@ TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FilePreparato, TheToolsPrimeTableReachesJustPastTheLargestLeg) {
+  const std::string nome = std::string(TERNE_DATI) + "/numeriPrimi.txt";
+  _myElement* primo = new _myElement;
+  EXPECT_EQ(caricaPrimi(nome.c_str(), numero(65536), primo), 1);
+  const std::vector<std::int64_t> valori = Valori(primo);
+  EXPECT_EQ(valori.size(), 6543u);
+  EXPECT_EQ(valori.back(), 65537);
+  EXPECT_EQ(valori.front(), 2);
+  EXPECT_TRUE(std::is_sorted(valori.begin(), valori.end()));
+  rilasciaLista(primo);
+}
+
+}  // namespace
