@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Renders each manual page with man and groff and fails on any warning.
+#   pagine_manuale.sh PAGE...
+set -euo pipefail
+for cmd in man groff; do
+  command -v "$cmd" >/dev/null || { echo "manca $cmd (pacchetti man-db e groff-base)"; exit 1; }
+done
+for pagina in "$@"; do
+  avvisi=$( { LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$pagina" >/dev/null; } 2>&1;
+            groff -man -Tutf8 -ww -z "$pagina" 2>&1 )
+  if [ -n "$avvisi" ]; then
+    echo "$pagina:"; echo "$avvisi"; exit 1
+  fi
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$pagina" | grep -q "CODICE DI USCITA" || {
+    echo "$pagina: sezione CODICE DI USCITA assente"; exit 1; }
+done
+echo "pagine senza avvisi: $*"
