@@ -40,6 +40,11 @@ bool tabellaCompleta(const Combinatorial& t, int n) {
   return true;
 }
 
+void annunciaTabella(int n, std::ostream& out) {
+  out << "Combinator " << n << " elements "
+      << "read from file\n";
+}
+
 int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out) {
   for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
     stringa nome = nomeTabella(n);

@@ -17,6 +17,9 @@ stringa nomeTabella(int n);
 // positions below n exactly once, in lexicographic order.
 bool tabellaCompleta(const Combinatorial& t, int n);
 
+// The progress line of table n: "Combinator n elements read from file".
+void annunciaTabella(int n, std::ostream& out);
+
 // Reads tables 4 … 19 from the working folder into tabelle, printing one progress line each.
 // Returns 0 when all are complete, otherwise the count of the first table that is missing or
 // damaged (loading stops there).

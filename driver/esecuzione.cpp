@@ -2,7 +2,6 @@
 
 #include <fstream>
 
-#include "combinatorial/caricamento.h"
 #include "primes/primi.h"
 #include "results/terne.h"
 
@@ -49,9 +48,15 @@ void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream&
 // Phases from the combination tables to the closing; the tables, the results file and its
 // name live here, so they exist only once the prime table is complete.
 void cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::ostream& out,
-                const Pausa& pausa) {
-  Combinatorial tabelle[kTabelle];
-  const int guasta = caricaTabelle(tabelle, out);
+                const Pausa& pausa, Combinatorial (*tabellePronte)[kTabelle]) {
+  Combinatorial proprie[kTabelle];
+  Combinatorial(&tabelle)[kTabelle] = (tabellePronte != nullptr) ? *tabellePronte : proprie;
+  int guasta = 0;
+  if (tabellePronte == nullptr) {
+    guasta = caricaTabelle(tabelle, out);
+  } else {
+    for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) annunciaTabella(n, out);
+  }
   if (guasta != 0) {
     out << "\n Il file " << nomeTabella(guasta).str
         << " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
@@ -80,7 +85,8 @@ void cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::
 
 }  // namespace
 
-int esegui(std::istream& in, std::ostream& out, const Pausa& pausa) {
+int esegui(std::istream& in, std::ostream& out, const Pausa& pausa,
+           Combinatorial (*tabellePronte)[kTabelle]) {
   in.tie(&out);
   stampaBanner(out);
   numero M;
@@ -92,7 +98,7 @@ int esegui(std::istream& in, std::ostream& out, const Pausa& pausa) {
   }
   _myElement* primi = nullptr;
   if (caricaFasePrimi(N, primi, out)) {
-    cercaTerne(M, N, primi, in, out, pausa);
+    cercaTerne(M, N, primi, in, out, pausa, tabellePronte);
   } else {
     attendiRisposta(in, N);
   }

@@ -5,8 +5,14 @@
 #include <istream>
 #include <ostream>
 
+#include "combinatorial/caricamento.h"
 #include "driver/ricerca.h"
 
 // Runs the dialogue on in and out with the input files of the working folder; `pausa` follows
 // every new triple. Returns 0 on every path.
-int esegui(std::istream& in, std::ostream& out, const Pausa& pausa);
+//
+// `tabellePronte`, when given, are complete tables already read by caricaTabelle: the run then
+// uses them instead of reading the files again (printing the same progress lines) and leaves
+// them to the caller. Harnesses that run many dialogues pass them; the program does not.
+int esegui(std::istream& in, std::ostream& out, const Pausa& pausa,
+           Combinatorial (*tabellePronte)[kTabelle] = nullptr);
