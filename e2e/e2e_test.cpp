@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -197,6 +198,17 @@ TEST(Terne, PromptsComeBackUntilTheAnswerIsInRange) {
   }
 }
 
+TEST(Terne, EveryByteOnStandardInputIsHandled) {
+  std::string ogniByte;
+  for (int b = 0; b < 256; ++b) ogniByte += static_cast<char>(b);
+  for (const std::string& ingresso : {ogniByte, "7\n" + ogniByte, "7\n7\n" + ogniByte}) {
+    CartellaProva cartella("byte");
+    const Esito e = Terne(cartella, ingresso);
+    EXPECT_EQ(e.codice, 0);
+    EXPECT_EQ(e.uscita.rfind(testi::Banner(), 0), 0u);
+  }
+}
+
 TEST(Terne, AnAnswerLikeTwelveAbcLeavesTheRestForTheClosingWait) {
   CartellaProva cartella("12abc");
   Processo p(TERNE_BIN, cartella.percorso);
@@ -210,20 +222,23 @@ TEST(Terne, AnAnswerLikeTwelveAbcLeavesTheRestForTheClosingWait) {
 TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
   const struct {
     const char* nome;
-    std::string primi;  // empty: no file
+    std::string primi;  // "-": no file
     std::string ingresso;
     std::string console;
   } casi[] = {
-      {"mancante", "", "7\n10\nx\n", Inizio() + kPrimiMancanti},
+      {"mancante", "-", "7\n10\nx\n", Inizio() + kPrimiMancanti},
+      {"vuoto", "", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
       {"troppo corto", "2\t3\t5\n", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
-      {"vuoto", "\n", "7\n100\nx\n", Inizio() + PrimiInsufficienti(100)},
+      {"solo a capo", "\n", "7\n100\nx\n", Inizio() + PrimiInsufficienti(100)},
+      {"lettere e campi vuoti", "2\t3\t\tcinque\t5\t7\n11\n", "6\n8\nx\n",
+       Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
       {"CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
        Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
   };
   for (const auto& c : casi) {
     CartellaProva cartella("primi");
     cartella.Rimuovi("numeriPrimi.txt");
-    if (!c.primi.empty()) cartella.Scrivi("numeriPrimi.txt", c.primi);
+    if (c.primi != "-") cartella.Scrivi("numeriPrimi.txt", c.primi);
     const Esito e = Terne(cartella, c.ingresso);
     EXPECT_EQ(e.codice, 0) << c.nome;
     EXPECT_EQ(e.uscita, c.console) << c.nome;
@@ -234,26 +249,45 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
   EXPECT_FALSE(cartella.Esiste("triadiRettangole7-10.txt"));
 }
 
-TEST(Terne, AMissingOrDamagedTableEndsTheRunNamingTheFile) {
-  for (const char* guasto : {"mancante", "troncato", "un byte"}) {
+std::string NomeTabella(int n) {
+  return "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";
+}
+
+// Damages each of the sixteen tables in turn: the run names it and stops before the search.
+void ControllaTabelleGuaste(const std::function<std::string(const std::string&)>& guasta) {
+  for (int n = 4; n <= 19; ++n) {
     CartellaProva cartella("tabelle");
-    const std::string nome = "Combinations11.txt";
+    const std::string nome = NomeTabella(n);
     const std::string buona = cartella.Leggi(nome);
-    if (std::string(guasto) == "mancante") {
-      cartella.Rimuovi(nome);
-    } else if (std::string(guasto) == "troncato") {
-      cartella.Scrivi(nome, buona.substr(0, buona.size() / 2));
-    } else {
-      std::string cambiata = buona;
-      char& byte = cambiata[cambiata.size() - 20];
-      byte = (byte == '7') ? '3' : '7';
-      cartella.Scrivi(nome, cambiata);
-    }
+    cartella.Rimuovi(nome);
+    const std::string guastata = guasta(buona);
+    if (guastata != "-") cartella.Scrivi(nome, guastata);
     const Esito e = Terne(cartella, "6\n8\nx\n");
-    EXPECT_EQ(e.codice, 0) << guasto;
-    EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle(10) + TabellaGuasta(nome)) << guasto;
-    EXPECT_FALSE(cartella.Esiste("triadiRettangole6-8.txt")) << guasto;
+    EXPECT_EQ(e.codice, 0) << nome;
+    EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle(n - 1) + TabellaGuasta(nome)) << nome;
+    EXPECT_FALSE(cartella.Esiste("triadiRettangole6-8.txt")) << nome;
   }
+}
+
+TEST(TabelleGuaste, EachMissingTableIsNamed) {
+  ControllaTabelleGuaste([](const std::string&) { return std::string("-"); });
+}
+
+TEST(TabelleGuaste, EachTableTruncatedInABodyLineIsNamed) {
+  ControllaTabelleGuaste([](const std::string& buona) {
+    const size_t inizioUltima = buona.rfind('\n', buona.size() - 2) + 1;
+    return buona.substr(0, (inizioUltima + buona.size()) / 2);
+  });
+}
+
+TEST(TabelleGuaste, EachTableWithOneDigitChangedIsNamed) {
+  ControllaTabelleGuaste([](const std::string& buona) {
+    std::string cambiata = buona;
+    size_t i = cambiata.size() / 2;
+    while (cambiata[i] < '0' || cambiata[i] > '9') ++i;
+    cambiata[i] = (cambiata[i] == '1') ? '2' : '1';
+    return cambiata;
+  });
 }
 
 TEST(Terne, AResultsFileThatCannotBeCreatedEndsTheRunBeforeAnyLeg) {
