@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the benchmarks optimised (preset "bench") and runs them in a folder of input files.
+#   bench/esegui.sh [google-benchmark options]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset bench >/dev/null
+cmake --build --preset bench >/dev/null
+build-bench/tools/terne-prepara build-bench/dati >/dev/null
+cd build-bench/dati
+exec ../bench/terne_bench "$@"

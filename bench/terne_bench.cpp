@@ -1,0 +1,99 @@
+// Benchmarks of the work between the pauses: loading the tables, factoring a square, one leg
+// of each factor count, the repeat test over a full pending list, and a stretch of legs.
+// Run from a folder that holds the input files (bench/esegui.sh prepares one).
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+#include <string>
+
+#include "combinatorial/caricamento.h"
+#include "driver/ricerca.h"
+#include "primes/primi.h"
+#include "results/terne.h"
+
+namespace {
+
+// The tables and the prime table, loaded once for the benchmarks that search.
+struct Dati {
+  Combinatorial tabelle[kTabelle];
+  _myElement* primi = new _myElement;
+  Dati() {
+    std::ostringstream ignorato;
+    if (caricaTabelle(tabelle, ignorato) != 0) throw std::runtime_error("tabelle mancanti");
+    if (caricaPrimi("numeriPrimi.txt", numero(kCatetoMassimo + 1), primi) != 1) {
+      throw std::runtime_error("numeriPrimi.txt mancante");
+    }
+  }
+  ~Dati() { rilasciaLista(primi); }
+};
+
+Dati& dati() {
+  static Dati d;
+  return d;
+}
+
+void CaricaTabelle(benchmark::State& stato) {
+  for (auto _ : stato) {
+    Combinatorial tabelle[kTabelle];
+    std::ostringstream ignorato;
+    benchmark::DoNotOptimize(caricaTabelle(tabelle, ignorato));
+  }
+}
+BENCHMARK(CaricaTabelle)->Unit(benchmark::kMillisecond);
+
+void Fattorizza(benchmark::State& stato) {
+  _myElement* primi = dati().primi;
+  for (auto _ : stato) {
+    for (int a = 65000; a < 65100; ++a) {
+      _myElement* fattori = nullptr;
+      fattorizza(numero(a) * numero(a), primi, &fattori);
+      rilasciaLista(fattori);
+    }
+  }
+  stato.SetItemsProcessed(stato.iterations() * 100);
+}
+BENCHMARK(Fattorizza)->Unit(benchmark::kMicrosecond);
+
+// One leg of t = 2 * k factors: 2^k, searched alone with the pause off.
+void Cateto(benchmark::State& stato) {
+  const int a = 1 << (stato.range(0) / 2);
+  Dati& d = dati();
+  for (auto _ : stato) {
+    _pTerne* head = nullptr;
+    _pTerne* tail = nullptr;
+    std::ostringstream console;
+    esaminaCateto(numero(a), d.primi, d.tabelle, &head, &tail, console, [] {});
+    rilasciaTerne(head);
+  }
+}
+BENCHMARK(Cateto)->DenseRange(4, 18, 2)->Unit(benchmark::kMicrosecond);
+
+void Ripetizione(benchmark::State& stato) {
+  _pTerne* head = nullptr;
+  _pTerne* tail = nullptr;
+  for (int a = 1; a <= stato.range(0); ++a)
+    registraTerna(numero(a), numero(a + 1), numero(a), &head, &tail);
+  const stringa assente("1,2,3");
+  for (auto _ : stato) benchmark::DoNotOptimize(ternaPresente(assente, head));
+  rilasciaTerne(head);
+}
+BENCHMARK(Ripetizione)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+void Tratto(benchmark::State& stato) {
+  Dati& d = dati();
+  for (auto _ : stato) {
+    _pTerne* head = nullptr;
+    _pTerne* tail = nullptr;
+    std::ostringstream console;
+    std::ostringstream file;
+    numero ultimo;
+    cicloCateti(
+        numero(1), numero(stato.range(0)), d.primi, d.tabelle, &head, &tail, file, console, [] {},
+        ultimo);
+  }
+}
+BENCHMARK(Tratto)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
