@@ -106,23 +106,33 @@ void Combinatorial::readSizeList(std::istream& s, int k) {
   Lettura l{&lists[k - 1], nullptr, nullptr, true};
   l.combinazione = ultimoPer(lists[k - 1], &_myElement::next);
   l.ultimo = ultimoPer(l.combinazione, &_myElement::nextElement);
-  stringa testo;
-  int presi = 0;  // characters taken since the element began
-  char c = 0;
+  // An element's value is its text read as by numero's text constructor: each of its first 30
+  // characters one decimal position, a non-digit worth 0. It is accumulated as the characters
+  // arrive, which gives the same value as collecting the text first. Blanks, carriage returns
+  // and NUL bytes (which never reach a NUL-terminated text) are not part of it.
+  numero valore;
+  int caratteri = 0;  // characters of the element's text
+  int presi = 0;      // characters taken since the element began, dropped ones included
+  std::streambuf* sorgente = s.rdbuf();
   while (true) {
-    const bool letto = static_cast<bool>(s.get(c));
+    const int c = sorgente->sbumpc();
+    if (c == std::char_traits<char>::eof()) s.setstate(std::ios::eofbit | std::ios::failbit);
+    const bool letto = c != std::char_traits<char>::eof();
     if (letto && c != '.' && c != ',' && c != '\n') {
-      if (c != ' ' && c != '\r') testo += stringa(c);
+      if (c != ' ' && c != '\r' && c != '\0' && caratteri++ < 30) {
+        accodaCifra(valore, (c >= '0' && c <= '9') ? c - '0' : 0);
+      }
       ++presi;
       continue;
     }
     if (!letto && presi == 0) return;
     _myElement* nodo = new _myElement;
-    nodo->value = numero(testo.str);
+    nodo->value = valore;
     accodaNodo(l, nodo);
     if (!letto || c == '\n') return;
     l.nuovaCombinazione = c == ',';
-    testo = stringa();
+    valore = 0;
+    caratteri = 0;
     presi = 0;
   }
 }
@@ -152,7 +162,9 @@ _myElement* Combinatorial::combinations(numero k) const {
 _myElement* Combinatorial::complement(_myElement*& primo) const {
   const int quanti = n.intero();
   if (primo == nullptr || quanti <= 0) return nullptr;
-  bool* presenti = new bool[quanti]();
+  // The search asks for a complement per combination: small tables keep their flags local.
+  bool locali[64] = {};
+  bool* presenti = (quanti <= 64) ? locali : new bool[quanti]();
   for (_myElement* e = primo; e != nullptr; e = e->nextElement) {
     const int posizione = e->value.intero();
     if (posizione >= 0 && posizione < quanti) presenti[posizione] = true;
@@ -166,7 +178,7 @@ _myElement* Combinatorial::complement(_myElement*& primo) const {
     (ultimo == nullptr ? risultato : ultimo->nextElement) = nodo;
     ultimo = nodo;
   }
-  delete[] presenti;
+  if (presenti != locali) delete[] presenti;
   return risultato;
 }
 

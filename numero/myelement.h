@@ -6,12 +6,20 @@
 // first node of a chain owns the chain.
 #pragma once
 
+#include <cstddef>
+
 #include "numero/numero.h"
 
 struct _myElement {
   numero value;
   _myElement* next = nullptr;
   _myElement* nextElement = nullptr;
+
+  // The tables hold millions of nodes: a class-level allocator hands out 32-byte cells from
+  // large blocks and takes released ones back for reuse, still one node per new and delete.
+  // Under the sanitizers the global allocator stays, so that every node is checked.
+  static void* operator new(std::size_t byte);
+  static void operator delete(void* nodo) noexcept;
 };
 
 // Releases a chain joined by `next` (a plain list: primes, factors).

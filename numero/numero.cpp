@@ -5,25 +5,7 @@
 
 namespace {
 
-// Limb arithmetic wraps modulo 2^32; computing in unsigned makes the wrap defined.
-int somma(int a, int b) {
-  return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-int per(int a, int b) {
-  return static_cast<int>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-int opposto(int a) {
-  return static_cast<int>(0u - static_cast<std::uint32_t>(a));
-}
-
-// Truncating division and remainder; the divisors of this file are the base and small digits,
-// so only INT_MIN / -1 could overflow, and it is answered by the wrap.
-int quoziente(int a, int b) {
-  return (b == -1) ? opposto(a) : a / b;
-}
-int resto(int a, int b) {
-  return (b == -1) ? 0 : a % b;
-}
+using namespace limbi;
 
 constexpr std::int64_t kMassimo = 2147483647LL * numero::kBase + 99999999;
 
@@ -59,17 +41,6 @@ void accodaCifra(numero& w, int cifra) {
   w = w + numero(cifra);
 }
 
-numero::numero() : base(kBase), alta(0), bassa(0) {}
-
-numero::numero(int n) : base(kBase), alta(0), bassa(n) {
-  if (n >= kBase) {
-    alta = n / kBase;
-    bassa = n % kBase;
-  }
-}
-
-numero::numero(int a, int b) : base(kBase), alta(a), bassa(b) {}
-
 numero::numero(const char* s) : numero() {
   numero w;
   for (int presi = 0; s[presi] != '\0' && presi < 30; ++presi) {
@@ -77,16 +48,6 @@ numero::numero(const char* s) : numero() {
     accodaCifra(w, (c >= '0' && c <= '9') ? c - '0' : 0);
   }
   *this = w;
-}
-
-int numero::intero() const {
-  return somma(per(alta, base), bassa);
-}
-
-numero& numero::operator=(const numero& b) {
-  alta = b.alta;
-  bassa = b.bassa;
-  return *this;
 }
 
 numero& numero::operator=(int n) {
@@ -98,11 +59,6 @@ numero& numero::operator=(int n) {
     bassa = n;
   }
   return *this;
-}
-
-numero numero::operator+(const numero& b) const {
-  const int s = somma(bassa, b.bassa);
-  return numero(somma(quoziente(s, base), somma(alta, b.alta)), resto(s, base));
 }
 
 numero numero::operator+(int n) const {
@@ -120,36 +76,11 @@ numero numero::operator++() {
   return *this;
 }
 
-numero numero::operator-(const numero& b) const {
-  const int nb = opposto(b.bassa);
-  const numero negato(somma(quoziente(nb, kBase), opposto(b.alta)), resto(nb, kBase));
-  const int s = somma(negato.bassa, bassa);
-  int h = somma(quoziente(s, base), somma(negato.alta, alta));
-  int l = resto(s, base);
-  if (h > 0 && l < 0) {
-    h = somma(h, -1);
-    l = somma(l, base);
-  } else if (h < 0 && l > 0) {
-    h = somma(h, 1);
-    l = somma(l, opposto(base));
-  }
-  return numero(h, l);
-}
-
-bool numero::operator>(const numero& b) const {
-  return alta > b.alta || (alta == b.alta && bassa > b.bassa);
-}
-bool numero::operator<(const numero& b) const {
-  return b > *this;
-}
 bool numero::operator<=(const numero& b) const {
   return *this < (b + numero(1));
 }
 bool numero::operator>=(const numero& b) const {
   return *this > (b + numero(-1));
-}
-bool numero::operator==(const numero& b) const {
-  return alta == b.alta && bassa == b.bassa;
 }
 bool numero::operator>(int n) const {
   return *this > numero(n);
@@ -188,7 +119,19 @@ int numero::cifre() const {
   return conto;
 }
 
-numero numero::operator*(const numero& b) const {
+namespace {
+
+std::int64_t valore64(const numero& x) {
+  return static_cast<std::int64_t>(x.alta) * numero::kBase + x.bassa;
+}
+
+numero daValore64(std::int64_t v) {
+  return numero(static_cast<int>(v / numero::kBase), static_cast<int>(v % numero::kBase));
+}
+
+}  // namespace
+
+numero numero::prodottoPerCifre(const numero& b) const {
   numero m(alta, bassa);
   numero acc(0);
   numero r(b);
@@ -221,6 +164,15 @@ numero numero::operator*(int n) const {
 }
 
 numero numero::dividi(numero divisore, numero& resto) const {
+  if (!normaleNonNegativo() || !divisore.normaleNonNegativo() || divisore == numero(0)) {
+    return dividiPerCifre(divisore, resto);
+  }
+  // Both in normal form and non-negative: the long division gives exactly these.
+  resto = daValore64(valore64(*this) % valore64(divisore));
+  return daValore64(valore64(*this) / valore64(divisore));
+}
+
+numero numero::dividiPerCifre(numero divisore, numero& resto) const {
   const numero zero(0);
   const numero meno(-1);
   const bool positivo = (divisore >= zero && *this >= zero) || (divisore < zero && *this < zero);
@@ -324,15 +276,32 @@ int numero::primaCifra() const {
   return v;
 }
 
+int numero::testoIn(char (&dove)[kCifreTesto + 1]) const {
+  if (*this == numero(0)) {
+    dove[0] = '0';
+    dove[1] = '\0';
+    return 1;
+  }
+  int cifre[kCifreTesto];
+  int quante = 0;
+  if (normaleNonNegativo()) {
+    for (std::uint64_t v = valore64(*this); v > 0; v /= 10)
+      cifre[quante++] = static_cast<int>(v % 10);
+  } else {
+    numero w(*this);
+    while (w > 0 && quante < kCifreTesto) w.dividiPer10(cifre[quante++]);
+  }
+  for (int i = 0; i < quante; ++i) dove[i] = static_cast<char>('0' + cifre[quante - 1 - i]);
+  dove[quante] = '\0';
+  return quante;
+}
+
 const char* numero::testo() const {
   if (*this == numero(0)) return kTestoZero;
-  int cifre[50];
-  int quante = 0;
-  numero w(*this);
-  while (w > 0 && quante < 50) w.dividiPer10(cifre[quante++]);
+  char cifre[kCifreTesto + 1];
+  const int quante = testoIn(cifre);
   char* t = new char[quante + 1];
-  for (int i = 0; i < quante; ++i) t[i] = static_cast<char>('0' + cifre[quante - 1 - i]);
-  t[quante] = '\0';
+  for (int i = 0; i <= quante; ++i) t[i] = cifre[i];
   return t;
 }
 

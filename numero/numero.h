@@ -10,6 +10,29 @@
 #include <istream>
 #include <ostream>
 
+// 32-bit limb arithmetic that wraps modulo 2^32: computed in unsigned, so the wrap is defined.
+namespace limbi {
+
+inline int somma(int a, int b) {
+  return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+inline int per(int a, int b) {
+  return static_cast<int>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+inline int opposto(int a) {
+  return static_cast<int>(0u - static_cast<std::uint32_t>(a));
+}
+// Truncating division and remainder; the divisors used are the base and small digits, so
+// only INT_MIN / -1 could overflow, and it is answered by the wrap.
+inline int quoziente(int a, int b) {
+  return (b == -1) ? opposto(a) : a / b;
+}
+inline int resto(int a, int b) {
+  return (b == -1) ? 0 : a % b;
+}
+
+}  // namespace limbi
+
 class numero {
  public:
   int base;   // always 100000000
@@ -55,13 +78,22 @@ class numero {
   void moltiplica(int n);        // in place; exact for normal, non-negative values and 0 <= n <= 21
   void dividiPer10(int& cifra);  // in place, truncating; cifra receives the removed digit
   int cifre() const;             // decimal digits; zero has none
+  bool normaleNonNegativo() const;  // alta >= 0 and 0 <= bassa < base
 
   // Operations built on the core.
-  numero operator*(const numero& b) const;  // digit-by-digit schoolbook product
+  // The product, with the limbs of the digit-by-digit schoolbook product below (computed
+  // directly when both operands are non-negative and in normal form).
+  numero operator*(const numero& b) const;
   numero operator*(int n) const;
+  // Schoolbook multiplication by the decimal digits of b, least significant first, on the
+  // limbs; negative or non-normal operands give the limbs this procedure gives.
+  numero prodottoPerCifre(const numero& b) const;
   // Quotient truncated toward zero; resto gets the (never negative) remainder of the
   // magnitudes. A zero divisor gives quotient 0 and the magnitude of the object in resto.
+  // Computed directly for non-negative normal operands, otherwise by dividiPerCifre.
   numero dividi(numero divisore, numero& resto) const;
+  // Long division digit by digit with a stack of the dividend's digits: the general case.
+  numero dividiPerCifre(numero divisore, numero& resto) const;
   // One quotient digit of w / d for 0 <= w <= 10 * d; resto gets w - digit * d.
   static int cifraQuoziente(numero w, numero d, numero& resto);
   numero radice() const;    // floor of the square root; a negative value writes a message
@@ -70,8 +102,86 @@ class numero {
   // The decimal digits as a NUL-terminated text (empty for a negative value). Zero gives a
   // shared constant; every other result is a new array. Release either with rilasciaTesto.
   const char* testo() const;
+  // The same text written into a caller's buffer, zero as "0"; returns its length.
+  static constexpr int kCifreTesto = 50;
+  int testoIn(char (&dove)[kCifreTesto + 1]) const;
   static void rilasciaTesto(const char* t);
 };
+
+// The small operations the search runs millions of times are defined here, to be inlined.
+
+inline numero::numero() : base(kBase), alta(0), bassa(0) {}
+
+inline numero::numero(int n) : base(kBase), alta(0), bassa(n) {
+  if (n >= kBase) {
+    alta = n / kBase;
+    bassa = n % kBase;
+  }
+}
+
+inline numero::numero(int a, int b) : base(kBase), alta(a), bassa(b) {}
+
+inline int numero::intero() const {
+  return limbi::somma(limbi::per(alta, base), bassa);
+}
+
+inline numero& numero::operator=(const numero& b) {
+  alta = b.alta;
+  bassa = b.bassa;
+  return *this;
+}
+
+inline numero numero::operator+(const numero& b) const {
+  using namespace limbi;
+  const int s = somma(bassa, b.bassa);
+  return numero(somma(quoziente(s, base), somma(alta, b.alta)), resto(s, base));
+}
+
+inline numero numero::operator-(const numero& b) const {
+  using namespace limbi;
+  const int nb = opposto(b.bassa);
+  const numero negato(somma(quoziente(nb, kBase), opposto(b.alta)), resto(nb, kBase));
+  const int s = somma(negato.bassa, bassa);
+  int h = somma(quoziente(s, base), somma(negato.alta, alta));
+  int l = resto(s, base);
+  if (h > 0 && l < 0) {
+    h = somma(h, -1);
+    l = somma(l, base);
+  } else if (h < 0 && l > 0) {
+    h = somma(h, 1);
+    l = somma(l, opposto(base));
+  }
+  return numero(h, l);
+}
+
+inline bool numero::operator>(const numero& b) const {
+  return alta > b.alta || (alta == b.alta && bassa > b.bassa);
+}
+inline bool numero::operator<(const numero& b) const {
+  return b > *this;
+}
+inline bool numero::operator==(const numero& b) const {
+  return alta == b.alta && bassa == b.bassa;
+}
+
+inline bool numero::normaleNonNegativo() const {
+  return alta >= 0 && bassa >= 0 && bassa < kBase;
+}
+
+inline numero numero::operator*(const numero& b) const {
+  if (!normaleNonNegativo() || !b.normaleNonNegativo()) return prodottoPerCifre(b);
+  // The digit-by-digit product keeps every low limb exact and lets the high limb wrap modulo
+  // 2^32, so its limbs are P mod 10^8 and floor(P / 10^8) mod 2^32; so are these.
+  const std::uint64_t a1 = static_cast<std::uint32_t>(alta);
+  const std::uint64_t a0 = static_cast<std::uint32_t>(bassa);
+  const std::uint64_t b1 = static_cast<std::uint32_t>(b.alta);
+  const std::uint64_t b0 = static_cast<std::uint32_t>(b.bassa);
+  const std::uint64_t basso = a0 * b0;
+  if ((alta | b.alta) == 0 && basso < kBase) return numero(0, static_cast<int>(basso));
+  const std::uint64_t alto = a1 * b1 * kBase + a1 * b0 + a0 * b1 + basso / kBase;
+  return numero(static_cast<int>(static_cast<std::uint32_t>(alto)),
+                static_cast<int>(basso % kBase));
+}
 
 // Appends one decimal digit to a non-negative value read from text (w = w * 10 + cifra), holding
 // it at numero::massimo() once the digits exceed it.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -37,6 +38,10 @@ std::string Testo(const numero& x) {
   const char* t = x.testo();
   std::string copia(t);
   numero::rilasciaTesto(t);
+  // The buffer form must write the same text.
+  char buffer[numero::kCifreTesto + 1];
+  EXPECT_EQ(x.testoIn(buffer), static_cast<int>(copia.size()));
+  EXPECT_EQ(std::string(buffer), copia);
   return copia;
 }
 
@@ -289,6 +294,40 @@ TEST(Numero, DigitUtilitiesAndText) {
   EXPECT_EQ(Testo(numero(-5)), "");
   for (std::int64_t v = 1; v < 214748364799999999; v = v * 7 + 5) {
     EXPECT_EQ(Testo(Da64(v)), std::to_string(v));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The direct product and division must give the very limbs of the digit-by-digit procedures,
+// wrapped high limbs of out-of-range products included (divisions where the procedure's own
+// multiples stay in range).
+TEST(Numero, ShortcutsGiveTheLimbsOfTheDigitByDigitProcedures) {
+  std::vector<numero> valori;
+  for (std::int64_t v = 0; v < 214748364799999999; v = v * 3 + 1) valori.push_back(Da64(v));
+  for (int a : {0, 1, 99999999, 2147483647, 1234567, 65535 * 2}) {
+    for (int b : {0, 1, 99999999, 50000000}) valori.push_back(numero(a, b));
+  }
+  valori.push_back(numero(-3, -5));
+  valori.push_back(numero(1, -5));
+  valori.push_back(numero(0, 150000000));
+  for (const numero& a : valori) {
+    for (const numero& b : valori) {
+      const numero rapido = a * b;
+      const numero riferimento = a.prodottoPerCifre(b);
+      ASSERT_EQ(rapido.alta, riferimento.alta) << Valore(a) << " x " << Valore(b);
+      ASSERT_EQ(rapido.bassa, riferimento.bassa) << Valore(a) << " x " << Valore(b);
+      // The long division forms multiples up to ten times the divisor: it needs them in range.
+      if (Valore(b) > 21474836479999999 || Valore(b) < -21474836479999999) continue;
+      numero resto1, resto2;
+      const numero q1 = a.dividi(b, resto1);
+      const numero q2 = a.dividiPerCifre(b, resto2);
+      ASSERT_TRUE(q1.alta == q2.alta && q1.bassa == q2.bassa) << Valore(a) << " / " << Valore(b);
+      ASSERT_TRUE(resto1.alta == resto2.alta && resto1.bassa == resto2.bassa)
+          << Valore(a) << " % " << Valore(b);
+    }
   }
 }
 
