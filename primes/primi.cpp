@@ -121,9 +121,17 @@ int contaElementi(_myElement* primo) {
 
 numero prodotto(numero* destinazione, _myElement* combinazione, _myElement* fattori) {
   numero p(1);
+  // Positions rise along a stored combination: walk on from the factor reached last, and start
+  // again from the first factor only where a position goes back.
+  _myElement* fattore = fattori;
+  int raggiunta = 0;
   for (_myElement* e = combinazione; e != nullptr; e = e->nextElement) {
-    _myElement* fattore = fattori;
-    for (int passi = e->value.intero(); passi > 0; --passi) fattore = fattore->next;
+    const int posizione = e->value.intero();
+    if (posizione < raggiunta) {
+      fattore = fattori;
+      raggiunta = 0;
+    }
+    for (; raggiunta < posizione; ++raggiunta) fattore = fattore->next;
     p = p * fattore->value;
   }
   *destinazione = p;

@@ -143,19 +143,26 @@ TEST(Fattorizza, IncompleteOrDamagedTables) {
   EXPECT_EQ(contaElementi(nullptr), 0);
 }
 
-TEST(Prodotto, MultipliesTheChosenPositions) {
-  _myElement* fattori = Lista({2, 2, 3, 3});
-  _myElement* c03 = new _myElement{numero(0), nullptr, new _myElement{numero(3)}};
-  _myElement* c12 = new _myElement{numero(1), nullptr, new _myElement{numero(2)}};
-  numero d;
-  EXPECT_TRUE(prodotto(&d, c03, fattori) == numero(6));
-  EXPECT_TRUE(d == numero(6));
-  EXPECT_TRUE(prodotto(&d, c12, fattori) == numero(6));
-  EXPECT_TRUE(prodotto(&d, nullptr, fattori) == numero(1));
-  EXPECT_TRUE(d == numero(1));
-  for (_myElement* c : {c03, c12}) {
-    delete c->nextElement;
-    delete c;
+TEST(Prodotto, MultipliesTheChosenPositionsInAnyOrder) {
+  _myElement* fattori = Lista({2, 3, 5, 7});
+  const struct {
+    std::vector<int> posizioni;
+    int atteso;
+  } casi[] = {{{}, 1},      {{0, 3}, 14},       {{1, 2}, 15}, {{0, 1, 2, 3}, 210},
+              {{3, 0}, 14}, {{3, 0, 3}, 98},    {{1, 1}, 9},  {{2, 1, 0}, 30},
+              {{3}, 7},     {{0, 2, 1, 3}, 210}};
+  for (const auto& c : casi) {
+    _myElement* combinazione = nullptr;
+    for (auto i = c.posizioni.rbegin(); i != c.posizioni.rend(); ++i)
+      combinazione = new _myElement{numero(*i), nullptr, combinazione};
+    numero d(-1);
+    EXPECT_EQ(prodotto(&d, combinazione, fattori).intero(), c.atteso) << c.posizioni.size();
+    EXPECT_EQ(d.intero(), c.atteso);
+    while (combinazione != nullptr) {
+      _myElement* seguente = combinazione->nextElement;
+      delete combinazione;
+      combinazione = seguente;
+    }
   }
   rilasciaLista(fattori);
 }

@@ -9,13 +9,30 @@ stringa testoDi(const numero& x) {
   return copia;
 }
 
+namespace {
+
+// "b,c,a" built in one buffer: every exact split passes here, most of them repeats.
+stringa testoTerna(const numero& b, const numero& c, const numero& a) {
+  char testo[3 * (numero::kCifreTesto + 1)];
+  int lunghezza = 0;
+  for (const numero* x : {&b, &c, &a}) {
+    char cifre[numero::kCifreTesto + 1];
+    const int quante = x->testoIn(cifre);
+    for (int i = 0; i < quante; ++i) testo[lunghezza++] = cifre[i];
+    testo[lunghezza++] = ',';
+  }
+  testo[lunghezza - 1] = '\0';
+  return stringa(testo);
+}
+
+}  // namespace
+
 bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail) {
   const numero cateto = a;
   if (b > c) std::swap(b, c);
   if (b > a) std::swap(b, a);
   if (c > a) std::swap(c, a);
-  const stringa virgola(",");
-  const stringa terna = testoDi(b) + virgola + testoDi(c) + virgola + testoDi(a);
+  const stringa terna = testoTerna(b, c, a);
   if (ternaPresente(terna, *head)) return false;
   _pTerne* record = new _pTerne{terna, cateto};
   if (*head == nullptr) {
@@ -28,7 +45,7 @@ bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail)
   return true;
 }
 
-bool ternaPresente(stringa terna, _pTerne* piuRecente) {
+bool ternaPresente(const stringa& terna, _pTerne* piuRecente) {
   for (_pTerne* r = piuRecente; r != nullptr; r = r->next) {
     if (r->terna == terna) return true;
   }

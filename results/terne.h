@@ -23,7 +23,7 @@ struct _pTerne {
 bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail);
 
 // True when some record from `piuRecente` towards the older ones holds the text.
-bool ternaPresente(stringa terna, _pTerne* piuRecente);
+bool ternaPresente(const stringa& terna, _pTerne* piuRecente);
 
 // Writes and releases, oldest first, every record found at least 100 legs before `cateto`,
 // flushing the file when it wrote any. When it empties the list *tail becomes null while the
