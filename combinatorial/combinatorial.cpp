@@ -106,10 +106,10 @@ void Combinatorial::readSizeList(std::istream& s, int k) {
   Lettura l{&lists[k - 1], nullptr, nullptr, true};
   l.combinazione = ultimoPer(lists[k - 1], &_myElement::next);
   l.ultimo = ultimoPer(l.combinazione, &_myElement::nextElement);
-  // An element's value is its text read as by numero's text constructor: each of its first 30
-  // characters one decimal position, a non-digit worth 0. It is accumulated as the characters
-  // arrive, which gives the same value as collecting the text first. Blanks, carriage returns
-  // and NUL bytes (which never reach a NUL-terminated text) are not part of it.
+  // An element's value is its text read as by numero's text constructor: each of its first
+  // numero::kCaratteriTesto characters one decimal position, a non-digit worth 0. It is accumulated
+  // as the characters arrive, which gives the same value as collecting the text first. Blanks,
+  // carriage returns and NUL bytes (which never reach a NUL-terminated text) are not part of it.
   numero valore;
   int caratteri = 0;  // characters of the element's text
   int presi = 0;      // characters taken since the element began, dropped ones included
@@ -119,7 +119,7 @@ void Combinatorial::readSizeList(std::istream& s, int k) {
     if (c == std::char_traits<char>::eof()) s.setstate(std::ios::eofbit | std::ios::failbit);
     const bool letto = c != std::char_traits<char>::eof();
     if (letto && c != '.' && c != ',' && c != '\n') {
-      if (c != ' ' && c != '\r' && c != '\0' && caratteri++ < 30) {
+      if (c != ' ' && c != '\r' && c != '\0' && caratteri++ < numero::kCaratteriTesto) {
         accodaCifra(valore, (c >= '0' && c <= '9') ? c - '0' : 0);
       }
       ++presi;

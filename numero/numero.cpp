@@ -7,6 +7,10 @@ namespace {
 
 using namespace limbi;
 
+std::int64_t valore64(const numero& x) {
+  return static_cast<std::int64_t>(x.alta) * numero::kBase + x.bassa;
+}
+
 constexpr std::int64_t kMassimo = 2147483647LL * numero::kBase + 99999999;
 
 // The digit stack of the long division: one node per pushed digit.
@@ -32,8 +36,7 @@ const char kTestoZero[] = "0";
 }  // namespace
 
 void accodaCifra(numero& w, int cifra) {
-  const std::int64_t valore = static_cast<std::int64_t>(w.alta) * numero::kBase + w.bassa;
-  if (valore > (kMassimo - cifra) / 10) {
+  if (valore64(w) > (kMassimo - cifra) / 10) {
     w = numero::massimo();
     return;
   }
@@ -43,7 +46,7 @@ void accodaCifra(numero& w, int cifra) {
 
 numero::numero(const char* s) : numero() {
   numero w;
-  for (int presi = 0; s[presi] != '\0' && presi < 30; ++presi) {
+  for (int presi = 0; s[presi] != '\0' && presi < kCaratteriTesto; ++presi) {
     const char c = s[presi];
     accodaCifra(w, (c >= '0' && c <= '9') ? c - '0' : 0);
   }
@@ -120,10 +123,6 @@ int numero::cifre() const {
 }
 
 namespace {
-
-std::int64_t valore64(const numero& x) {
-  return static_cast<std::int64_t>(x.alta) * numero::kBase + x.bassa;
-}
 
 numero daValore64(std::int64_t v) {
   return numero(static_cast<int>(v / numero::kBase), static_cast<int>(v % numero::kBase));

@@ -44,8 +44,9 @@ class numero {
   numero();
   numero(int n);  // n >= 10^8 is split; any smaller n (negatives too) stays whole in bassa
   numero(int alta, int bassa);  // the limbs as given, not normalised
-  // Decimal text, one decimal position per character (non-digits count 0), at most 30
-  // characters; saturates at massimo().
+  static constexpr int kCaratteriTesto = 30;
+  // Decimal text, one decimal position per character (non-digits count 0), at most
+  // kCaratteriTesto characters; saturates at massimo().
   explicit numero(const char* s);
   numero(const numero&) = default;
 
