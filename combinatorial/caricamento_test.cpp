@@ -48,6 +48,9 @@ TEST(Caricamento, OnlyACompleteLexicographicTablePassesTheCheck) {
       {"ordine scambiato", Cambia(buona, "0.1 , 0.2", "0.2 , 0.1"), false},
       {"combinazione doppia", Cambia(buona, "0.1 , 0.2", "0.1 , 0.1"), false},
       {"elemento in piu", Cambia(buona, "0.1 , 0.2", "0.1 , 0.2.5"), false},
+      {"combinazione in piu dopo l'ultima di 1", Cambia(buona, "4 , 5\n", "4 , 5 , 0.1\n"), false},
+      {"combinazione in piu dopo l'ultima di 3", buona.substr(0, buona.size() - 1) + " , 0.1.2\n",
+       false},
       {"un byte cambiato", Cambia(buona, "1.2.4", "7.2.4"), false},
   };
   for (const auto& c : casi) {

@@ -40,6 +40,11 @@ Lista Lessicografico(int n, int k) {
   return l;
 }
 
+// A value read into a node, as intero() gives it: modulo 2^32.
+int Intero(std::int64_t v) {
+  return static_cast<int>(static_cast<std::uint32_t>(v));
+}
+
 std::string Scritta(Combinatorial& t) {
   std::ostringstream os;
   os << t;
@@ -129,6 +134,16 @@ TEST(Combinatorial, ReaderTolerances) {
       {"cifre e lettere", "\n( 4 )\n( 1 )\n1a , 007\n", {{10}, {7}}, {}},
       {"fine senza a capo", "\n( 4 )\n( 1 )\n0\n\n( 4 )\n( 2 )\n2.3", {{0}}, {{2, 3}}},
       {"file corto", "\n( 4 )\n( 1 )\n0 , 1 , 2 , 3\n", {{0}, {1}, {2}, {3}}, {}},
+      {"elemento di 30 caratteri",
+       "\n( 4 )\n( 1 )\n" + std::string(29, '0') + "7 , 1\n",
+       {{7}, {1}},
+       {}},
+      {"oltre 30 caratteri", "\n( 4 )\n( 1 )\n" + std::string(30, '0') + "7 , 1\n", {{0}, {1}}, {}},
+      {"saturazione",
+       "\n( 4 )\n( 1 )\n214748364799999998 , 214748364800000000\n",
+       {{Intero(214748364799999998)}, {Intero(214748364799999999)}},
+       {}},
+      {"riga scartata di 199 caratteri", std::string(199, 'x') + "\n( 4 )\n( 1 )\n0\n", {{0}}, {}},
   };
   for (const auto& c : casi) {
     Combinatorial t;
@@ -139,11 +154,22 @@ TEST(Combinatorial, ReaderTolerances) {
   }
 }
 
-TEST(Combinatorial, UnreadableOrMalformedCountsStoreNothing) {
-  for (const std::string testo : {"", "\n(4)\n( 1 )\n0 , 1\n", "\n( 99999999999 )\n( 1 )\n0\n"}) {
+TEST(Combinatorial, UnreadableOrImplausibleCountsStoreNothing) {
+  const struct {
+    std::string testo;
+    bool letta;
+  } casi[] = {{"", false},
+              {"\n(4)\n( 1 )\n0 , 1\n", false},
+              {"\n( 99999999999 )\n( 1 )\n0\n", false},
+              {"\n( 10001 )\n( 1 )\n0\n", false},
+              {"\n( 10000 )\n( 1 )\n0\n", true},
+              {std::string(200, 'x') + "\n( 4 )\n( 1 )\n0\n", false}};  // the 200th is a line
+  for (const auto& c : casi) {
     Combinatorial t;
-    Leggi(t, testo);
-    EXPECT_EQ(t.lists, nullptr) << testo;
+    Leggi(t, c.testo);
+    EXPECT_EQ(Elenco(t, 1), c.letta ? Lista{{0}} : Lista{}) << c.testo.substr(0, 20);
+    if (c.letta) continue;
+    EXPECT_EQ(t.lists, nullptr) << c.testo;
     for (int k = -1; k <= 3; ++k) EXPECT_EQ(t.combinations(numero(k)), nullptr);
   }
 }

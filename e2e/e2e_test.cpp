@@ -230,6 +230,8 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
       {"vuoto", "", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
       {"troppo corto", "2\t3\t5\n", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
       {"solo a capo", "\n", "7\n100\nx\n", Inizio() + PrimiInsufficienti(100)},
+      {"M e N al massimo ammesso", "2\t3\n", "65535\n65535\nx\n",
+       Inizio() + PrimiInsufficienti(65535)},
       {"lettere e campi vuoti", "2\t3\t\tcinque\t5\t7\n11\n", "6\n8\nx\n",
        Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
       {"CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
@@ -396,8 +398,11 @@ TEST(Prepara, HelpVersionAndBadOptions) {
     EXPECT_EQ(p.Attendi(), 0);
     EXPECT_EQ(p.Uscita(), "terne-prepara 1.0.0\n");
   }
-  for (const std::vector<std::string>& argomenti :
-       {std::vector<std::string>{"--boh"}, {"--fino-a", "x"}, {"--fino-a"}, {"a", "b"}}) {
+  for (const std::vector<std::string>& argomenti : {std::vector<std::string>{"--boh"},
+                                                    {"--fino-a", "x"},
+                                                    {"--fino-a"},
+                                                    {"--fino-a", "1"},
+                                                    {"a", "b"}}) {
     Processo p(PREPARA_BIN, cartella.percorso, argomenti);
     const int stato = p.Attendi();
     EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) != 0) << argomenti[0];
@@ -423,11 +428,14 @@ TEST(Prepara, WritesMissingFilesAndLeavesExistingOnesUnlessForced) {
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), "2\t3\n");
   EXPECT_EQ(cartella.Leggi("Combinations04.txt"),
             "\n( 4 )\n( 1 )\n0 , 1 , 2 , 3\n\n( 4 )\n( 2 )\n0.1 , 0.2 , 0.3 , 1.2 , 1.3 , 2.3\n");
-  {
-    Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "--fino-a", "20"});
+  // Every prime up to the limit, the limit itself when prime, and the first prime above it.
+  for (const auto& [limite, primi] : {std::pair{"20", "2\t3\t5\t7\t11\t13\t17\t19\t23\n"},
+                                      {"23", "2\t3\t5\t7\t11\t13\t17\t19\t23\t29\n"},
+                                      {"2", "2\t3\n"}}) {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "--fino-a", limite});
     EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primi) << limite;
   }
-  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), "2\t3\t5\t7\t11\t13\t17\t19\t23\n");
   for (int n = 4; n <= 19; ++n) {
     const std::string nome =
         "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";

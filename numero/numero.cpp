@@ -11,6 +11,12 @@ std::int64_t valore64(const numero& x) {
   return static_cast<std::int64_t>(x.alta) * numero::kBase + x.bassa;
 }
 
+// The limbs of v: the high one taken modulo 2^32 should v exceed the range.
+numero daValore64(std::int64_t v) {
+  return numero(static_cast<int>(static_cast<std::uint32_t>(v / numero::kBase)),
+                static_cast<int>(v % numero::kBase));
+}
+
 constexpr std::int64_t kMassimo = 2147483647LL * numero::kBase + 99999999;
 
 // The digit stack of the long division: one node per pushed digit.
@@ -122,14 +128,6 @@ int numero::cifre() const {
   return conto;
 }
 
-namespace {
-
-numero daValore64(std::int64_t v) {
-  return numero(static_cast<int>(v / numero::kBase), static_cast<int>(v % numero::kBase));
-}
-
-}  // namespace
-
 numero numero::prodottoPerCifre(const numero& b) const {
   numero m(alta, bassa);
   numero acc(0);
@@ -163,12 +161,20 @@ numero numero::operator*(int n) const {
 }
 
 numero numero::dividi(numero divisore, numero& resto) const {
-  if (!normaleNonNegativo() || !divisore.normaleNonNegativo() || divisore == numero(0)) {
-    return dividiPerCifre(divisore, resto);
+  if (!normale() || !divisore.normale()) return dividiPerCifre(divisore, resto);
+  // Normal operands: divide the magnitudes exactly and give the quotient its sign, as the long
+  // division does. The magnitudes fit 64 bits even for a high limb of INT_MIN.
+  const std::int64_t x = valore64(*this);
+  const std::int64_t d = valore64(divisore);
+  const std::int64_t moduloX = (x < 0) ? -x : x;
+  const std::int64_t moduloD = (d < 0) ? -d : d;
+  if (moduloD == 0) {
+    resto = daValore64(moduloX);
+    return numero(0);
   }
-  // Both in normal form and non-negative: the long division gives exactly these.
-  resto = daValore64(valore64(*this) % valore64(divisore));
-  return daValore64(valore64(*this) / valore64(divisore));
+  resto = daValore64(moduloX % moduloD);
+  const std::int64_t q = moduloX / moduloD;
+  return daValore64(((x < 0) != (d < 0)) ? -q : q);
 }
 
 numero numero::dividiPerCifre(numero divisore, numero& resto) const {

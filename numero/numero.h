@@ -80,6 +80,7 @@ class numero {
   void dividiPer10(int& cifra);  // in place, truncating; cifra receives the removed digit
   int cifre() const;             // decimal digits; zero has none
   bool normaleNonNegativo() const;  // alta >= 0 and 0 <= bassa < base
+  bool normale() const;             // limbs of one sign and |bassa| < base
 
   // Operations built on the core.
   // The product, with the limbs of the digit-by-digit schoolbook product below (computed
@@ -90,10 +91,11 @@ class numero {
   // limbs; negative or non-normal operands give the limbs this procedure gives.
   numero prodottoPerCifre(const numero& b) const;
   // Quotient truncated toward zero; resto gets the (never negative) remainder of the
-  // magnitudes. A zero divisor gives quotient 0 and the magnitude of the object in resto.
-  // Computed directly for non-negative normal operands, otherwise by dividiPerCifre.
+  // magnitudes. Exact for every pair of operands in normal form, whatever their signs.
+  // REQUIRES: divisore is not zero (the call still returns, with quotient 0).
   numero dividi(numero divisore, numero& resto) const;
-  // Long division digit by digit with a stack of the dividend's digits: the general case.
+  // Long division digit by digit with a stack of the dividend's digits: what dividi does for
+  // operands outside normal form.
   numero dividiPerCifre(numero divisore, numero& resto) const;
   // One quotient digit of w / d for 0 <= w <= 10 * d; resto gets w - digit * d.
   static int cifraQuoziente(numero w, numero d, numero& resto);
@@ -167,6 +169,9 @@ inline bool numero::operator==(const numero& b) const {
 
 inline bool numero::normaleNonNegativo() const {
   return alta >= 0 && bassa >= 0 && bassa < kBase;
+}
+inline bool numero::normale() const {
+  return normaleNonNegativo() || (alta <= 0 && bassa <= 0 && bassa > -kBase);
 }
 
 inline numero numero::operator*(const numero& b) const {

@@ -60,6 +60,7 @@ TEST_F(FilePrimi, LoaderCases) {
       {"primo gia al limite", "7\t9\n", 5, 1, {7}},
       {"vuoto", "", 5, 0, {0}},
       {"campo enorme satura", "123456789012345678901234567890123\n", 5, 1, {214748364799999999}},
+      {"riga di 1999 caratteri", std::string(1997, '0') + "12\n", 2, 1, {12}},
       {"riga lunga spezzata", std::string(1998, '0') + "12\n", 2, 1, {1, 2}},
   };
   for (const auto& c : casi) {
@@ -79,8 +80,16 @@ TEST(LeggiCampo, FieldsAreTabSeparated) {
     const char* riga;
     int k;
     std::int64_t atteso;
-  } casi[] = {{"2\t3\t5", 0, 2}, {"2\t3\t5", 2, 5}, {"2\t3\t5", 3, -1}, {"", 0, -1},
-              {"\t4", 0, 0},     {"4\t", 1, -1},    {"4\t\t6", 1, 0},   {"a-9", 0, 9}};
+  } casi[] = {{"2\t3\t5", 0, 2},
+              {"2\t3\t5", 2, 5},
+              {"2\t3\t5", 3, -1},
+              {"", 0, -1},
+              {"\t4", 0, 0},
+              {"4\t", 1, -1},
+              {"4\t\t6", 1, 0},
+              {"a-9", 0, 9},
+              {"214748364799999998", 0, 214748364799999998},
+              {"214748364800000000", 0, 214748364799999999}};
   for (const auto& c : casi) {
     numero d(77);
     leggiCampo(c.riga, &d, c.k);

@@ -45,7 +45,11 @@ TEST(Stringa, TextAccessorReplacesTheBufferWithTheReservedRoom) {
   EXPECT_EQ(somma.dim, 50);
   somma.caratteri();
   Controlla(somma, "abcde", 50, 50);
-  somma.caratteri()[49] = 'z';  // the caller may write up to dim characters
+  // The caller may write dim characters and a NUL (an overrun shows under AddressSanitizer).
+  char* buffer = somma.caratteri();
+  for (int i = 0; i < 50; ++i) buffer[i] = 'z';
+  buffer[50] = '\0';
+  EXPECT_EQ(std::string(somma.str), std::string(50, 'z'));
   stringa abc("abc");
   abc.caratteri();
   EXPECT_EQ(abc.num, 50);
