@@ -50,6 +50,40 @@ void accodaNodo(Lettura& l, _myElement* nodo) {
   l.ultimo = nodo;
 }
 
+// Reads one body line into the size list of `l`, up to and including its newline.
+//
+// An element's value is its text read as by numero's text constructor: each of its first
+// numero::kCaratteriTesto characters one decimal position, a non-digit worth 0. It is accumulated
+// as the characters arrive, which gives the same value as collecting the text first. Blanks,
+// carriage returns and NUL bytes (which never reach a NUL-terminated text) are not part of it.
+void leggiCorpo(std::istream& s, Lettura& l) {
+  numero valore;
+  int caratteri = 0;  // characters of the element's text
+  int presi = 0;      // characters taken since the element began, dropped ones included
+  std::streambuf* sorgente = s.rdbuf();
+  while (true) {
+    const int c = sorgente->sbumpc();
+    if (c == std::char_traits<char>::eof()) s.setstate(std::ios::eofbit | std::ios::failbit);
+    const bool letto = c != std::char_traits<char>::eof();
+    if (letto && c != '.' && c != ',' && c != '\n') {
+      if (c != ' ' && c != '\r' && c != '\0' && caratteri++ < numero::kCaratteriTesto) {
+        accodaCifra(valore, (c >= '0' && c <= '9') ? c - '0' : 0);
+      }
+      ++presi;
+      continue;
+    }
+    if (!letto && presi == 0) return;
+    _myElement* nodo = new _myElement;
+    nodo->value = valore;
+    accodaNodo(l, nodo);
+    if (!letto || c == '\n') return;
+    l.nuovaCombinazione = c == ',';
+    valore = 0;
+    caratteri = 0;
+    presi = 0;
+  }
+}
+
 }  // namespace
 
 void rilasciaCombinazione(_myElement* primo) {
@@ -106,34 +140,11 @@ void Combinatorial::readSizeList(std::istream& s, int k) {
   Lettura l{&lists[k - 1], nullptr, nullptr, true};
   l.combinazione = ultimoPer(lists[k - 1], &_myElement::next);
   l.ultimo = ultimoPer(l.combinazione, &_myElement::nextElement);
-  // An element's value is its text read as by numero's text constructor: each of its first
-  // numero::kCaratteriTesto characters one decimal position, a non-digit worth 0. It is accumulated
-  // as the characters arrive, which gives the same value as collecting the text first. Blanks,
-  // carriage returns and NUL bytes (which never reach a NUL-terminated text) are not part of it.
-  numero valore;
-  int caratteri = 0;  // characters of the element's text
-  int presi = 0;      // characters taken since the element began, dropped ones included
-  std::streambuf* sorgente = s.rdbuf();
-  while (true) {
-    const int c = sorgente->sbumpc();
-    if (c == std::char_traits<char>::eof()) s.setstate(std::ios::eofbit | std::ios::failbit);
-    const bool letto = c != std::char_traits<char>::eof();
-    if (letto && c != '.' && c != ',' && c != '\n') {
-      if (c != ' ' && c != '\r' && c != '\0' && caratteri++ < numero::kCaratteriTesto) {
-        accodaCifra(valore, (c >= '0' && c <= '9') ? c - '0' : 0);
-      }
-      ++presi;
-      continue;
-    }
-    if (!letto && presi == 0) return;
-    _myElement* nodo = new _myElement;
-    nodo->value = valore;
-    accodaNodo(l, nodo);
-    if (!letto || c == '\n') return;
-    l.nuovaCombinazione = c == ',';
-    valore = 0;
-    caratteri = 0;
-    presi = 0;
+  // The buffer reports a read error by throwing; the line then ends with the stream bad.
+  try {
+    leggiCorpo(s, l);
+  } catch (const std::ios_base::failure&) {
+    s.setstate(std::ios::badbit);
   }
 }
 

@@ -1,11 +1,16 @@
 #include "driver/esecuzione.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <new>
 
 #include "primes/primi.h"
 #include "results/terne.h"
 
 namespace {
+
+constexpr int kUscitaConPerdita = 1;  // results not written, or the console failed
 
 void stampaBanner(std::ostream& out) {
   out << "Questo programma calcola le triadiRettangole aventi uno dei cateti compreso tra M e N, "
@@ -15,13 +20,15 @@ void stampaBanner(std::ostream& out) {
       << "Ogni terna nuova compare subito e finisce nel file dei risultati.\n\n";
 }
 
-// Asks until the answer lies in 1 … kCatetoMassimo. False when the input ends first.
+// Asks until the answer lies in 1 … kCatetoMassimo. False when the input ends first, or when
+// the console no longer takes the prompt.
 bool chiediEstremo(const char* domanda, numero& valore, std::istream& in, std::ostream& out) {
   valore = 0;
   while (valore < 1 || valore > numero(kCatetoMassimo)) {
     if (valore > numero(kCatetoMassimo)) out << "Il valore massimo ammesso e' 65535.\n";
     out << domanda;
     in >> valore;
+    if (!out) return false;
     if (!in && (valore < 1 || valore > numero(kCatetoMassimo))) return false;
   }
   return true;
@@ -32,11 +39,41 @@ void attendiRisposta(std::istream& in, numero& N) {
   in >> N;
 }
 
-void chiudi(std::ofstream& file, std::istream& in, std::ostream& out, numero& N) {
+void attesaFinale(std::istream& in, std::ostream& out, numero& N) {
   out << "\n\n"
-      << "Inserire una lettera e premere invio per terminare... ";
-  file.close();
-  attendiRisposta(in, N);
+      << "Inserire una lettera e premere invio per terminare... " << std::flush;
+  if (out) attendiRisposta(in, N);
+}
+
+// The system's reason for a failed write or sync, in the user's language.
+const char* motivo(int errore) {
+  switch (errore) {
+    case ENOSPC:
+      return "spazio esaurito sul disco";
+    case EDQUOT:
+      return "quota del disco esaurita";
+    case EIO:
+      return "errore di lettura o scrittura sul dispositivo";
+    case EFBIG:
+      return "file troppo grande";
+    case EROFS:
+      return "disco in sola lettura";
+    case EACCES:
+    case EPERM:
+      return "permesso negato";
+    default:
+      return std::strerror(errore);
+  }
+}
+
+// "il file NOME contiene tutte le terne trovate fino al cateto K", or that it holds none.
+void descriviFile(std::ostream& os, const stringa& nome, const numero& M, const numero& K) {
+  os << "il file " << nome.str;
+  if (K < M) {
+    os << " non contiene nessuna terna";
+  } else {
+    os << " contiene tutte le terne trovate fino al cateto " << K;
+  }
 }
 
 void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream& out) {
@@ -45,10 +82,64 @@ void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream&
       << std::flush;
 }
 
+void avvisaScrittura(std::ostream& os, const FineRicerca& fine, int taglio, const stringa& nome,
+                     const numero& M) {
+  os << "\nScrittura non riuscita (" << motivo(fine.errore) << "): ";
+  descriviFile(os, nome, M, fine.salvato);
+  os << ".\n";
+  if (taglio != 0) {
+    os << "In fondo al file puo' restare una riga incompleta (" << motivo(taglio) << ").\n";
+  }
+  os << std::flush;
+}
+
+// One line on standard error; `nome` is null before the search began.
+void avvisaMemoria(std::ostream& err, const stringa* nome, const numero& M, const numero& K) {
+  err << "terne: memoria insufficiente (le tabelle delle combinazioni richiedono circa 170 MB)";
+  if (nome != nullptr) {
+    err << ": ";
+    descriviFile(err, *nome, M, K);
+  }
+  err << ".\n" << std::flush;
+}
+
+void avvisaConsole(std::ostream& err, const stringa* nome, const numero& M, const numero& K) {
+  err << "terne: impossibile scrivere sulla console";
+  if (nome != nullptr) {
+    err << "; ";
+    descriviFile(err, *nome, M, K);
+  }
+  err << ".\n" << std::flush;
+}
+
+// After the leg loop: the file put on the disk and closed (or cut back to its last whole leg
+// after a failed write), then what the user must know. Returns the exit code.
+int concludi(FineRicerca& fine, std::ofstream& file, const stringa& nome, const numero& M,
+             numero& N, std::istream& in, std::ostream& out, std::ostream& err) {
+  using Causa = FineRicerca::Causa;
+  if (fine.causa != Causa::kScrittura) fine.errore = salvaSulDisco(file, nome);
+  errno = 0;
+  file.close();
+  if (fine.errore == 0 && file.fail()) fine.errore = (errno != 0) ? errno : EIO;
+  const bool perdita = fine.errore != 0 || fine.causa == Causa::kMemoria;
+  if (fine.errore != 0) avvisaScrittura(out ? out : err, fine, riportaA(nome, fine.byte), nome, M);
+  if (fine.causa == Causa::kMemoria) avvisaMemoria(err, &nome, M, fine.salvato);
+  if (fine.causa == Causa::kSegnale && fine.errore == 0) {
+    avvisaInterruzione(fine.ultimo, nome, out);
+  }
+  const bool fermata = fine.causa == Causa::kSegnale || fine.causa == Causa::kConsole;
+  if (!fermata) attesaFinale(in, out, N);
+  if (!out) {
+    avvisaConsole(err, &nome, M, fine.salvato);
+    return kUscitaConPerdita;
+  }
+  return perdita ? kUscitaConPerdita : 0;
+}
+
 // Phases from the combination tables to the closing; the tables, the results file and its
 // name live here, so they exist only once the prime table is complete.
-void cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::ostream& out,
-                const Pausa& pausa, Combinatorial (*tabellePronte)[kTabelle]) {
+int cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::ostream& out,
+               std::ostream& err, const Pausa& pausa, Combinatorial (*tabellePronte)[kTabelle]) {
   Combinatorial proprie[kTabelle];
   Combinatorial(&tabelle)[kTabelle] = (tabellePronte != nullptr) ? *tabellePronte : proprie;
   int guasta = 0;
@@ -62,33 +153,25 @@ void cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::
         << " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
            "l'operazione. Inserire un carattere e premere invio per terminare... ";
     attendiRisposta(in, N);
-    return;
+    return 0;
   }
+  if (!(out << std::flush)) return 0;  // the caller reports the console; no file is created
   stringa nome;
   std::ofstream file;
   if (!apriFileRisultati(M, N, nome, file, out)) {
     attendiRisposta(in, N);
-    return;
+    return 0;
   }
   _pTerne* head = nullptr;
   _pTerne* tail = nullptr;
-  numero ultimo;
-  const bool interrotta = cicloCateti(M, N, primi, tabelle, &head, &tail, file, out, pausa, ultimo);
+  FineRicerca fine = cicloCateti(M, N, primi, tabelle, &head, &tail, file, out, pausa);
   rilasciaTerne(head);
-  if (interrotta) {
-    file.close();
-    avvisaInterruzione(ultimo, nome, out);
-    return;
-  }
-  chiudi(file, in, out, N);
+  return concludi(fine, file, nome, M, N, in, out, err);
 }
 
-}  // namespace
-
-int esegui(std::istream& in, std::ostream& out, const Pausa& pausa,
-           Combinatorial (*tabellePronte)[kTabelle]) {
-  in.tie(&out);
-  stampaBanner(out);
+// The run from the prompts on; memory running out before the search began ends up here.
+int eseguiFasi(std::istream& in, std::ostream& out, std::ostream& err, const Pausa& pausa,
+               Combinatorial (*tabellePronte)[kTabelle]) {
   numero M;
   numero N;
   if (!chiediEstremo("Inserisci il valore di M>0: ", M, in, out) ||
@@ -97,12 +180,32 @@ int esegui(std::istream& in, std::ostream& out, const Pausa& pausa,
     return 0;
   }
   _myElement* primi = nullptr;
-  if (caricaFasePrimi(N, primi, out)) {
-    cercaTerne(M, N, primi, in, out, pausa, tabellePronte);
-  } else {
-    attendiRisposta(in, N);
+  int esito = 0;
+  try {
+    if (caricaFasePrimi(N, primi, out)) {
+      esito = cercaTerne(M, N, primi, in, out, err, pausa, tabellePronte);
+    } else {
+      attendiRisposta(in, N);
+    }
+  } catch (const std::bad_alloc&) {
+    avvisaMemoria(err, nullptr, M, N);
+    attesaFinale(in, out, N);
+    esito = kUscitaConPerdita;
   }
   rilasciaLista(primi);
-  out << std::flush;
-  return 0;
+  return esito;
+}
+
+}  // namespace
+
+int esegui(std::istream& in, std::ostream& out, std::ostream& err, const Pausa& pausa,
+           Combinatorial (*tabellePronte)[kTabelle]) {
+  in.tie(&out);
+  stampaBanner(out);
+  int esito = eseguiFasi(in, out, err, pausa, tabellePronte);
+  if (!(out << std::flush) && esito == 0) {
+    avvisaConsole(err, nullptr, numero(1), numero(0));
+    esito = kUscitaConPerdita;
+  }
+  return esito;
 }

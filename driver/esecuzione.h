@@ -9,10 +9,12 @@
 #include "driver/ricerca.h"
 
 // Runs the dialogue on in and out with the input files of the working folder; `pausa` follows
-// every new triple. Returns 0 on every path.
+// every new triple. Returns the exit code: 0 on every path that loses nothing (the refusals, the
+// early ends and a stop signal included), 1 when results could not be written, memory ran out
+// or the console refused a line; those failures are reported on err.
 //
 // `tabellePronte`, when given, are complete tables already read by caricaTabelle: the run then
 // uses them instead of reading the files again (printing the same progress lines) and leaves
 // them to the caller. Harnesses that run many dialogues pass them; the program does not.
-int esegui(std::istream& in, std::ostream& out, const Pausa& pausa,
+int esegui(std::istream& in, std::ostream& out, std::ostream& err, const Pausa& pausa,
            Combinatorial (*tabellePronte)[kTabelle] = nullptr);

@@ -1,9 +1,12 @@
 // terne: lists the Pythagorean triples one of whose legs lies in a range typed by the user.
+#include <csignal>
 #include <iostream>
 
 #include "driver/esecuzione.h"
 #include "driver/interruzione.h"
 
 int main() {
-  return esegui(std::cin, std::cout, pausaDiUnSecondo);
+  // A console that goes away is a failed write, which the run notices and handles.
+  std::signal(SIGPIPE, SIG_IGN);
+  return esegui(std::cin, std::cout, std::cerr, pausaDiUnSecondo);
 }

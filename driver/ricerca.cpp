@@ -1,7 +1,9 @@
 #include "driver/ricerca.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <new>
 
 #include "driver/interruzione.h"
 #include "primes/primi.h"
@@ -15,21 +17,36 @@ bool esatta(const numero& a, const numero& b, const numero& c) {
   return static_cast<int>(somma) == (c * c).intero();
 }
 
-void scriviFinoA(int ultimoCateto, int da, _pTerne** tail, std::ostream& file) {
-  for (int i = da; i <= ultimoCateto + 100; ++i) scriviTerne(tail, numero(i), file);
+// Writes the records that leg i makes old enough. False, with the loop's end filled in, when
+// the file refused them: it then holds the records of the legs before theirs and no more.
+bool scriviControllato(int i, _pTerne** head, _pTerne** tail, std::ostream& file,
+                       FineRicerca& fine) {
+  errno = 0;
+  scriviTerne(tail, numero(i), file);
+  if (*tail == nullptr) *head = nullptr;
+  if (!file) {
+    fine.errore = (errno != 0) ? errno : EIO;
+    fine.causa = FineRicerca::Causa::kScrittura;
+    fine.salvato = numero(i - 101);
+    return false;
+  }
+  fine.byte = file.tellp();
+  return true;
 }
 
 }  // namespace
 
 void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne** head,
                    _pTerne** tail, std::ostream& out, const Pausa& pausa) {
-  _myElement* fattori = nullptr;
+  // The factor list is released however the leg ends, memory running out included.
+  struct Fattori {
+    _myElement* primo = nullptr;
+    ~Fattori() { rilasciaLista(primo); }
+  } lista;
+  _myElement*& fattori = lista.primo;
   fattorizza(a * a, primi, &fattori);
   const int t = contaElementi(fattori);
-  if (t < 4 || t > 19) {
-    rilasciaLista(fattori);
-    return;
-  }
+  if (t < 4 || t > 19) return;
   Combinatorial& tabella = tabelle[t];
   for (int k = 1; k < std::ceil(t * 0.5); ++k) {
     for (_myElement* s = tabella.combinations(numero(k)); s != nullptr; s = s->next) {
@@ -46,28 +63,36 @@ void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne*
       if (!esatta(a, b, c) || !registraTerna(b, c, a, head, tail)) continue;
       out << "La terna di numeri interi: " << b << " , " << a << " , " << c << " e' Pitagorica.\n"
           << std::flush;
-      pausa();
+      if (out) pausa();  // no one sees a line the console refused
     }
   }
-  rilasciaLista(fattori);
 }
 
-bool cicloCateti(const numero& M, const numero& N, _myElement* primi, Combinatorial* tabelle,
-                 _pTerne** head, _pTerne** tail, std::ostream& file, std::ostream& out,
-                 const Pausa& pausa, numero& ultimo) {
+FineRicerca cicloCateti(const numero& M, const numero& N, _myElement* primi, Combinatorial* tabelle,
+                        _pTerne** head, _pTerne** tail, std::ostream& file, std::ostream& out,
+                        const Pausa& pausa) {
+  using Causa = FineRicerca::Causa;
+  FineRicerca fine;
+  fine.ultimo = M - numero(1);
   installaGestoriInterruzione();
-  numero cateto = M;
-  bool interrotto = false;
-  while (cateto <= N && !interrotto) {
-    esaminaCateto(cateto, primi, tabelle, head, tail, out, pausa);
-    scriviTerne(tail, cateto, file);
-    if (*tail == nullptr) *head = nullptr;
-    ultimo = cateto;
-    ++cateto;
-    interrotto = interruzioneRichiesta();
+  try {
+    for (numero cateto = M; cateto <= N; ++cateto) {
+      esaminaCateto(cateto, primi, tabelle, head, tail, out, pausa);
+      fine.ultimo = cateto;
+      if (!scriviControllato(cateto.intero(), head, tail, file, fine)) break;
+      if (!out) fine.causa = Causa::kConsole;
+      if (interruzioneRichiesta()) fine.causa = Causa::kSegnale;
+      if (fine.causa != Causa::kCompleta) break;
+    }
+  } catch (const std::bad_alloc&) {
+    fine.causa = Causa::kMemoria;  // the leg in progress is left out, whatever it recorded
   }
   ripristinaGestoriInterruzione();
-  scriviFinoA(interrotto ? ultimo.intero() : N.intero(), cateto.intero(), tail, file);
-  if (*tail == nullptr) *head = nullptr;
-  return interrotto;
+  if (fine.causa == Causa::kScrittura) return fine;
+  const int ultimo = fine.ultimo.intero();
+  for (int i = ultimo + 1; i <= ultimo + 100; ++i) {
+    if (!scriviControllato(i, head, tail, file, fine)) return fine;
+  }
+  fine.salvato = fine.ultimo;
+  return fine;
 }

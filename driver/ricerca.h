@@ -22,9 +22,25 @@ constexpr int kCatetoMassimo = 65535;
 void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne** head,
                    _pTerne** tail, std::ostream& out, const Pausa& pausa);
 
-// The leg loop with the writing of old records after each leg, then the final flush. A stop
-// signal ends it after the leg in progress; the flush then writes everything found up to that
-// leg. Returns true when it was stopped, with the last leg examined in `ultimo`.
-bool cicloCateti(const numero& M, const numero& N, _myElement* primi, Combinatorial* tabelle,
-                 _pTerne** head, _pTerne** tail, std::ostream& file, std::ostream& out,
-                 const Pausa& pausa, numero& ultimo);
+// How the leg loop ended, and what the results file holds then.
+struct FineRicerca {
+  enum class Causa {
+    kCompleta,   // every leg examined
+    kSegnale,    // a stop signal, after the leg in progress
+    kConsole,    // the console refused a line, after the leg in progress
+    kScrittura,  // the results file refused a write: no further leg, no further record
+    kMemoria,    // memory ran out during the leg after `ultimo`
+  };
+  Causa causa = Causa::kCompleta;
+  numero ultimo;       // the last leg examined to its end (M - 1 when none)
+  numero salvato;      // the file holds every record of the legs M … salvato and nothing else
+  long long byte = 0;  // the file's length up to the records of `salvato`
+  int errore = 0;      // with kScrittura, the errno of the failed write
+};
+
+// The leg loop with the writing of old records after each leg, then the final flush, which
+// writes every record of the legs examined to their end. A stop signal, a console that refuses
+// a line or memory running out ends it early; a write the file refuses ends it at once.
+FineRicerca cicloCateti(const numero& M, const numero& N, _myElement* primi, Combinatorial* tabelle,
+                        _pTerne** head, _pTerne** tail, std::ostream& file, std::ostream& out,
+                        const Pausa& pausa);

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <new>
 #include <set>
 #include <sstream>
 #include <string>
@@ -88,6 +92,34 @@ std::vector<Terna> Lette(const std::string& console) {
   return terne;
 }
 
+// A results file on a disk that fills up after `limite` bytes.
+class FileCheSiRiempie : public std::streambuf {
+ public:
+  explicit FileCheSiRiempie(std::size_t limite) : limite_(limite) {}
+  std::string testo;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (c == traits_type::eof()) return traits_type::not_eof(c);
+    const char carattere = traits_type::to_char_type(c);
+    return xsputn(&carattere, 1) == 1 ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const std::size_t spazio = limite_ - testo.size();
+    const std::streamsize presi =
+        (static_cast<std::size_t>(n) < spazio) ? n : static_cast<std::streamsize>(spazio);
+    testo.append(s, static_cast<std::size_t>(presi));
+    if (presi < n) errno = ENOSPC;
+    return presi;
+  }
+  pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override {
+    return testo.size();
+  }
+
+ private:
+  std::size_t limite_;
+};
+
 // The tables and the prime table, loaded once for a test.
 class Ricerca : public testing::Test {
  protected:
@@ -103,23 +135,30 @@ class Ricerca : public testing::Test {
   struct Esito {
     std::string console;
     std::string file;
-    bool interrotta;
-    numero ultimo;
+    FineRicerca fine;
   };
+  // Searches M … N; the results file takes `limiteFile` bytes, then refuses every write.
   Esito Cerca(
-      int m, int n, const Pausa& pausa = [] {}) {
-    std::ostringstream console;
-    std::ostringstream file;
+      int m, int n, const Pausa& pausa = [] {}, std::size_t limiteFile = SIZE_MAX) {
+    console_.str("");
+    console_.clear();
+    FileCheSiRiempie buffer(limiteFile);
+    std::ostream file(&buffer);
     _pTerne* head = nullptr;
     _pTerne* tail = nullptr;
-    numero ultimo;
-    const bool interrotta = cicloCateti(numero(m), numero(n), primi_, tabelle_, &head, &tail, file,
-                                        console, pausa, ultimo);
-    EXPECT_EQ(tail, nullptr);
-    EXPECT_EQ(head, nullptr);
-    return {console.str(), file.str(), interrotta, ultimo};
+    const FineRicerca fine =
+        cicloCateti(numero(m), numero(n), primi_, tabelle_, &head, &tail, file, console_, pausa);
+    // Only a failed write or a leg left halfway leaves records pending.
+    if (fine.causa != FineRicerca::Causa::kScrittura &&
+        fine.causa != FineRicerca::Causa::kMemoria) {
+      EXPECT_EQ(tail, nullptr);
+      EXPECT_EQ(head, nullptr);
+    }
+    rilasciaTerne(head);
+    return {console_.str(), buffer.testo, fine};
   }
 
+  std::ostringstream console_;
   Combinatorial tabelle_[kTabelle];
   _myElement* primi_ = nullptr;
 };
@@ -186,19 +225,49 @@ TEST_F(Ricerca, LegWithNinePrimeFactorsUsesSizesOneToEight) {
   EXPECT_EQ(lette.size(), 8u);  // one triple per size: d = 2^k
 }
 
-TEST_F(Ricerca, AStopSignalEndsTheLoopAfterTheLegInProgress) {
+// However the run is cut short, the file holds whole legs: exactly what a run up to the last of
+// them writes. A stop ends it after the leg in progress; a full disk at once.
+TEST_F(Ricerca, ARunCutShortLeavesTheFileOfARunUpToItsLastWholeLeg) {
+  using Causa = FineRicerca::Causa;
   int pause = 0;
-  const Esito interrotta = Cerca(1, 200, [&] {
-    if (++pause == 5) std::raise(SIGINT);
-  });
-  ASSERT_TRUE(interrotta.interrotta);
-  const int ultimo = interrotta.ultimo.intero();
-  EXPECT_GE(ultimo, 1);
-  EXPECT_LT(ultimo, 200);
-  const Esito intera = Cerca(1, ultimo);
-  EXPECT_FALSE(intera.interrotta);
-  EXPECT_EQ(interrotta.file, intera.file);
-  EXPECT_EQ(interrotta.console, intera.console);
+  const struct {
+    const char* nome;
+    Pausa pausa;
+    std::size_t limiteFile;
+    Causa causa;
+  } casi[] = {
+      {"segnale",
+       [&] {
+         if (++pause == 5) std::raise(SIGINT);
+       },
+       SIZE_MAX, Causa::kSegnale},
+      {"console",
+       [&] {
+         if (++pause == 5) console_.setstate(std::ios::badbit);
+       },
+       SIZE_MAX, Causa::kConsole},
+      {"memoria",
+       [&] {
+         if (++pause == 5) throw std::bad_alloc();
+       },
+       SIZE_MAX, Causa::kMemoria},
+      {"disco pieno", [] {}, 3000, Causa::kScrittura},
+      {"disco pieno da subito", [] {}, 0, Causa::kScrittura},
+  };
+  for (const auto& c : casi) {
+    pause = 0;
+    const Esito corta = Cerca(1, 400, c.pausa, c.limiteFile);
+    ASSERT_EQ(corta.fine.causa, c.causa) << c.nome;
+    const int salvato = corta.fine.salvato.intero();
+    EXPECT_LT(salvato, 400) << c.nome;
+    const Esito intera = Cerca(1, salvato);
+    EXPECT_EQ(corta.file.substr(0, corta.fine.byte), intera.file) << c.nome;
+    EXPECT_EQ(corta.fine.errore, c.causa == Causa::kScrittura ? ENOSPC : 0) << c.nome;
+    if (c.causa == Causa::kSegnale) {
+      EXPECT_EQ(corta.file, intera.file);
+      EXPECT_EQ(corta.console, intera.console);
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,25 +22,43 @@ using namespace std::chrono_literals;
 using testi::Completa;
 using testi::Terna;
 
+// How a program is started, beyond its arguments.
+struct Opzioni {
+  bool senzaPausa = false;       // every pause preloaded away
+  long limiteScrittura = -1;     // the results file takes that many bytes, then the disk is full
+  bool fsyncGuasto = false;      // syncing the results file fails
+  const char* uscita = nullptr;  // standard output goes there instead of a capture file
+  bool uscitaTubo = false;       // standard output is a pipe the test reads and may close
+  rlim_t memoria = 0;            // a limit on the address space, in bytes
+};
+
 // A program started in a folder, its standard output and error captured in files there.
 class Processo {
  public:
   Processo(const std::string& programma, const std::filesystem::path& cartella,
-           const std::vector<std::string>& argomenti = {}, bool senzaPausa = false)
+           const std::vector<std::string>& argomenti = {}, const Opzioni& o = {})
       : uscita_(cartella / ".uscita"), errori_(cartella / ".errori") {
     int tubo[2];
+    int tuboUscita[2] = {-1, -1};
     EXPECT_EQ(pipe(tubo), 0);
+    if (o.uscitaTubo) {
+      EXPECT_EQ(pipe(tuboUscita), 0);
+    }
     pid_ = fork();
     if (pid_ == 0) {
       dup2(tubo[0], 0);
       close(tubo[0]);
       close(tubo[1]);
       if (chdir(cartella.c_str()) != 0) _exit(127);
-      if (senzaPausa) {
-        setenv("LD_PRELOAD", SENZA_PAUSA_LIB, 1);
-        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+      Prepara(o);
+      const char* uscita = (o.uscita != nullptr) ? o.uscita : uscita_.c_str();
+      if (o.uscitaTubo) {
+        dup2(tuboUscita[1], 1);
+        close(tuboUscita[0]);
+        close(tuboUscita[1]);
+      } else {
+        dup2(open(uscita, O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
       }
-      dup2(open(uscita_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
       dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
       std::vector<char*> argv = {const_cast<char*>(programma.c_str())};
       for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
@@ -49,9 +68,14 @@ class Processo {
     }
     close(tubo[0]);
     ingresso_ = tubo[1];
+    if (o.uscitaTubo) {
+      close(tuboUscita[1]);
+      uscitaTubo_ = tuboUscita[0];
+    }
   }
   ~Processo() {
     if (ingresso_ >= 0) close(ingresso_);
+    if (uscitaTubo_ >= 0) close(uscitaTubo_);
     if (stato_ < 0) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
@@ -66,6 +90,13 @@ class Processo {
     ingresso_ = -1;
   }
   void Segnala(int segnale) { kill(pid_, segnale); }
+  // Reads the output pipe until `righe` lines have come, then closes it, as `head` does.
+  void ChiudiUscitaDopo(int righe) {
+    char c = 0;
+    while (righe > 0 && read(uscitaTubo_, &c, 1) == 1) righe -= (c == '\n');
+    close(uscitaTubo_);
+    uscitaTubo_ = -1;
+  }
 
   // The wait status once the program ended within the time given, -1 otherwise.
   int Attendi(std::chrono::milliseconds limite = 60s) {
@@ -97,9 +128,30 @@ class Processo {
     std::ifstream f(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
   }
+  // In the child, before the program starts.
+  static void Prepara(const Opzioni& o) {
+    std::string preload;
+    if (o.senzaPausa) preload = SENZA_PAUSA_LIB;
+    if (o.limiteScrittura >= 0 || o.fsyncGuasto) {
+      preload += std::string(preload.empty() ? "" : " ") + DISCO_GUASTO_LIB;
+    }
+    if (o.limiteScrittura >= 0) {
+      setenv("TERNE_LIMITE_SCRITTURA", std::to_string(o.limiteScrittura).c_str(), 1);
+    }
+    if (o.fsyncGuasto) setenv("TERNE_FSYNC_GUASTO", "1", 1);
+    if (!preload.empty()) {
+      setenv("LD_PRELOAD", preload.c_str(), 1);
+      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    }
+    if (o.memoria > 0) {
+      const rlimit limite = {o.memoria, o.memoria};
+      setrlimit(RLIMIT_AS, &limite);
+    }
+  }
   std::filesystem::path uscita_, errori_;
   pid_t pid_ = -1;
   int ingresso_ = -1;
+  int uscitaTubo_ = -1;
   int stato_ = -1;
 };
 
@@ -303,6 +355,158 @@ TEST(Terne, AResultsFileThatCannotBeCreatedEndsTheRunBeforeAnyLeg) {
                           "premere invio per terminare... ");
 }
 
+// The leg after "fino al cateto " in a message, -1 when there is none.
+int CatetoNominato(const std::string& messaggio) {
+  const std::string chiave = "fino al cateto ";
+  const size_t dove = messaggio.find(chiave);
+  return dove == std::string::npos ? -1 : std::stoi(messaggio.substr(dove + chiave.size()));
+}
+
+// The results file that a complete run of M … K writes.
+std::string FileDiUnaRicerca(int m, int k) {
+  CartellaProva riferimento("riferimento");
+  Processo p(TERNE_BIN, riferimento.percorso, {}, {.senzaPausa = true});
+  p.Scrivi(std::to_string(m) + "\n" + std::to_string(k) + "\nx\n");
+  p.ChiudiIngresso();
+  EXPECT_EQ(p.Attendi(120s), 0);
+  return riferimento.Leggi("triadiRettangole" + std::to_string(m) + "-" + std::to_string(k) +
+                           ".txt");
+}
+
+// Failed writes, failed reads and memory running out: never a crash, a hang or a silent loss.
+// Where results are lost the exit code is 1 and the file holds exactly the whole legs M … K
+// that the message names.
+TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
+  const std::string pieno = "\nScrittura non riuscita (spazio esaurito sul disco): il file ";
+  const std::string mille = "triadiRettangole1-3000.txt";
+  const struct {
+    const char* nome;
+    std::function<void(const CartellaProva&)> prepara;
+    const char* ingresso;
+    Opzioni opzioni;
+    int codice;
+    std::function<void(const Processo&, const CartellaProva&)> controlla;
+  } casi[] = {
+      {"file dei risultati su /dev/full",
+       [](const CartellaProva& c) {
+         std::filesystem::create_symlink("/dev/full", c / "triadiRettangole4-4.txt");
+       },
+       "4\n4\nx\n",
+       {.senzaPausa = true},
+       1,
+       [&](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) + pieno +
+                                   "triadiRettangole4-4.txt non contiene nessuna terna.\n" +
+                                   testi::kChiusura);
+         EXPECT_EQ(p.Errori(), "");
+       }},
+      {"disco pieno dopo 16 KiB",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .limiteScrittura = 16384},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const std::string u = p.Uscita();
+         const int k = CatetoNominato(u);
+         ASSERT_GT(k, 100) << u.substr(u.size() - 300);
+         const std::string fine = pieno + mille +
+                                  " contiene tutte le terne trovate fino al "
+                                  "cateto " +
+                                  std::to_string(k) + ".\n" + testi::kChiusura;
+         EXPECT_EQ(u.substr(u.size() - fine.size()), fine);
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+       }},
+      {"sincronizzazione col disco non riuscita",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.senzaPausa = true, .fsyncGuasto = true},
+       1,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) +
+                                   "\nScrittura non riuscita (errore di lettura o scrittura sul "
+                                   "dispositivo): il file triadiRettangole4-4.txt contiene tutte "
+                                   "le terne trovate fino al cateto 4.\n" +
+                                   testi::kChiusura);
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"console chiusa dopo 40 righe, come da | head -n 40",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .uscitaTubo = true},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const std::string e = p.Errori();
+         const int l = CatetoNominato(e);
+         EXPECT_EQ(e, "terne: impossibile scrivere sulla console; il file " + mille +
+                          " contiene tutte le terne trovate fino al cateto " + std::to_string(l) +
+                          ".\n");
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, l));
+       }},
+      {"console su /dev/full",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.uscita = "/dev/full"},
+       1,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Errori(), "terne: impossibile scrivere sulla console.\n");
+         EXPECT_FALSE(c.Esiste("triadiRettangole4-4.txt"));
+       }},
+      {"numeriPrimi.txt e' una cartella",
+       [](const CartellaProva& c) {
+         c.Rimuovi("numeriPrimi.txt");
+         std::filesystem::create_directory(c / "numeriPrimi.txt");
+       },
+       "7\n10\nx\n",
+       {},
+       0,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Uscita(), Inizio() +
+                                   "\n Il file numeriPrimi.txt non puo' essere letto. "
+                                   "Creare di nuovo il file numeriPrimi.txt. Inserire un "
+                                   "carattere e premere invio per terminare... ");
+       }},
+      {"Combinations07.txt e' una cartella",
+       [](const CartellaProva& c) {
+         c.Rimuovi("Combinations07.txt");
+         std::filesystem::create_directory(c / "Combinations07.txt");
+       },
+       "6\n8\nx\n",
+       {},
+       0,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle(6) + TabellaGuasta("Combinations07.txt"));
+       }},
+#ifndef TERNE_SANITIZZATO
+      {"memoria insufficiente per le tabelle",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.memoria = 120000 * 1024},
+       1,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Errori(),
+                   "terne: memoria insufficiente (le tabelle delle combinazioni richiedono "
+                   "circa 170 MB).\n");
+         const std::string u = p.Uscita();
+         EXPECT_EQ(u.rfind(Inizio(), 0), 0u);
+         EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);
+       }},
+#endif
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    CartellaProva cartella("guasti");
+    c.prepara(cartella);
+    Processo p(TERNE_BIN, cartella.percorso, {}, c.opzioni);
+    p.Scrivi(c.ingresso);
+    p.ChiudiIngresso();
+    if (c.opzioni.uscitaTubo) p.ChiudiUscitaDopo(40);
+    const int stato = p.Attendi(60s);
+    ASSERT_TRUE(stato >= 0 && WIFEXITED(stato)) << "stato " << stato;
+    EXPECT_EQ(WEXITSTATUS(stato), c.codice);
+    c.controlla(p, cartella);
+  }
+}
+
 // Starts terne on 1 … 200, waits for `righe` triples, sends `segnale`, and checks the clean stop.
 void ControllaInterruzione(int segnale, int righe) {
   CartellaProva cartella("segnale");
@@ -367,7 +571,7 @@ TEST(Interruzione, ASecondSignalDuringTheWrapUpEndsTheProgramAtOnce) {
 TEST(Interruzione, AKilledRunLeavesAPrefixOfTheFullResults) {
   const std::string nome = "triadiRettangole1-3000.txt";
   CartellaProva cartella("ucciso");
-  Processo p(TERNE_BIN, cartella.percorso, {}, true);
+  Processo p(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true});
   p.Scrivi("1\n3000\n");
   ASSERT_TRUE(p.AttendiTesto(" , 1500 , ", 120s));
   p.Segnala(SIGKILL);
@@ -375,7 +579,7 @@ TEST(Interruzione, AKilledRunLeavesAPrefixOfTheFullResults) {
   const std::string parziale = cartella.Leggi(nome);
 
   CartellaProva riferimento("ucciso_rif");
-  Processo intera(TERNE_BIN, riferimento.percorso, {}, true);
+  Processo intera(TERNE_BIN, riferimento.percorso, {}, {.senzaPausa = true});
   intera.Scrivi("1\n3000\nx\n");
   ASSERT_EQ(intera.Attendi(120s), 0);
   const std::string completo = riferimento.Leggi(nome);

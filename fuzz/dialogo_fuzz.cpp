@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t quanti) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(dati), quanti));
   std::ostringstream out;
+  std::ostringstream err;
   esegui(
-      in, out, [] {}, &tabelle);
+      in, out, err, [] {}, &tabelle);
   return 0;
 }

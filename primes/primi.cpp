@@ -49,6 +49,7 @@ int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo) {
   char riga[kPezzo + 1];
   while (!file.eof() && valore < limite) {
     leggiPezzo(file, riga);
+    if (file.bad()) return -2;  // a read error (a folder of that name, a failing disk)
     for (int k = 0;; ++k) {
       leggiCampo(riga, &valore, k);
       if (valore == numero(-1)) break;
@@ -80,6 +81,11 @@ bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out) {
   }
   if (esito == -1) {
     out << "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
+           "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ";
+    return false;
+  }
+  if (esito == -2) {
+    out << "\n Il file numeriPrimi.txt non puo' essere letto. Creare di nuovo il file "
            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ";
     return false;
   }

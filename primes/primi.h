@@ -12,8 +12,9 @@
 
 // Reads numbers in file order into the chain that starts at `primo` (a node the caller made
 // and owns with the rest), stopping after the first value >= limite. Returns -1 when the file
-// does not open, 0 when it ends before such a value (the chain then ends with a node of value
-// 0), 1 when the table is complete.
+// does not open, -2 when reading it fails (it is a folder, or the disk fails), 0 when it ends
+// before such a value (the chain then ends with a node of value 0), 1 when the table is
+// complete.
 int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo);
 
 // Stores field k (0-based) of the line into *destinazione, or -1 when the line has no field k.
@@ -21,8 +22,8 @@ int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo);
 void leggiCampo(const char* riga, numero* destinazione, int k);
 
 // The prime-table phase of the run: loads "numeriPrimi.txt" up to the first value above N into
-// a new chain held in `primi`. On a missing or too short file prints the message that asks the
-// user to prepare it and returns false; the chain is the caller's in every case.
+// a new chain held in `primi`. On a missing, unreadable or too short file prints the message
+// that asks the user to prepare it and returns false; the chain is the caller's in every case.
 bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out);
 
 // Appends the prime factors of x to the list at *testa, smallest first, with multiplicity,

@@ -1,5 +1,10 @@
 #include "results/terne.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <utility>
 
 stringa testoDi(const numero& x) {
@@ -57,9 +62,10 @@ void scriviTerne(_pTerne** tail, numero cateto, std::ostream& file) {
   bool scritto = false;
   while (*tail != nullptr && (*tail)->cateto.intero() <= soglia) {
     _pTerne* r = *tail;
+    file << r->terna.str << "\n";
+    if (!file) break;
     *tail = r->prev;
     if (*tail != nullptr) (*tail)->next = nullptr;
-    file << r->terna.str << "\n";
     delete r;
     scritto = true;
   }
@@ -88,4 +94,21 @@ bool apriFileRisultati(const numero& M, const numero& N, stringa& nome, std::ofs
       << " non puo' essere creato. Controllare la cartella di lavoro e ripetere l'operazione. "
          "Inserire un carattere e premere invio per terminare... ";
   return false;
+}
+
+int salvaSulDisco(std::ofstream& file, const stringa& nome) {
+  errno = 0;
+  if (!file.flush()) return errno != 0 ? errno : EIO;
+  // The stream does not show its descriptor; syncing another one of the same file is the same.
+  const int fd = open(nome.str, O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int errore = (fsync(fd) == 0 || errno == EINVAL || errno == EROFS) ? 0 : errno;
+  if (close(fd) != 0 && errore == 0) errore = errno;
+  return errore;
+}
+
+int riportaA(const stringa& nome, long long byte) {
+  struct stat stato;
+  if (stat(nome.str, &stato) != 0 || !S_ISREG(stato.st_mode) || stato.st_size <= byte) return 0;
+  return truncate(nome.str, static_cast<off_t>(byte)) == 0 ? 0 : errno;
 }

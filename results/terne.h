@@ -27,7 +27,8 @@ bool ternaPresente(const stringa& terna, _pTerne* piuRecente);
 
 // Writes and releases, oldest first, every record found at least 100 legs before `cateto`,
 // flushing the file when it wrote any. When it empties the list *tail becomes null while the
-// caller's head still names a released record: the caller resets head.
+// caller's head still names a released record: the caller resets head. Once the file refuses a
+// write the record stays pending and nothing more is written: the caller tests the stream.
 void scriviTerne(_pTerne** tail, numero cateto, std::ostream& file);
 
 // Releases every record still pending (they are written out before the program ends, except
@@ -41,3 +42,12 @@ stringa testoDi(const numero& x);
 // When it cannot be created prints a message naming it and returns false.
 bool apriFileRisultati(const numero& M, const numero& N, stringa& nome, std::ofstream& file,
                        std::ostream& out);
+
+// Flushes the results file and has the system put it on the disk. Returns 0, or the errno of
+// the failure. A file that cannot be synced, such as a device, counts as saved.
+int salvaSulDisco(std::ofstream& file, const stringa& nome);
+
+// Cuts the closed results file back to its first `byte` bytes, dropping what a failed write
+// left after the last whole leg. Returns 0, or the errno of the failure; anything but a
+// regular file is left alone.
+int riportaA(const stringa& nome, long long byte);
