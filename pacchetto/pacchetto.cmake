@@ -1,0 +1,47 @@
+# The Debian package: `cmake --workflow --preset pacchetto` writes
+# build/terne_<version>_<architecture>.deb, with both programs in /usr/bin, their manual pages,
+# the copyright file and the changelog, and dependencies computed from the binaries.
+
+# Debian wants manual pages and changelogs compressed, reproducibly (-n: no name, no time).
+set(TERNE_COMPRESSI ${CMAKE_BINARY_DIR}/compressi)
+function(terne_comprimi sorgente destinazione)
+  add_custom_command(
+    OUTPUT ${TERNE_COMPRESSI}/${destinazione}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TERNE_COMPRESSI}
+    COMMAND sh -c "gzip -9n -c '${sorgente}' > '${TERNE_COMPRESSI}/${destinazione}'"
+    DEPENDS ${sorgente}
+    VERBATIM)
+  list(APPEND TERNE_FILE_COMPRESSI ${TERNE_COMPRESSI}/${destinazione})
+  set(TERNE_FILE_COMPRESSI ${TERNE_FILE_COMPRESSI} PARENT_SCOPE)
+endfunction()
+
+foreach(pagina ${TERNE_PAGINE_MANUALE})
+  get_filename_component(nome ${pagina} NAME)
+  terne_comprimi(${pagina} ${nome}.gz)
+  install(FILES ${TERNE_COMPRESSI}/${nome}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+terne_comprimi(${CMAKE_CURRENT_LIST_DIR}/changelog changelog.gz)
+add_custom_target(compressi ALL DEPENDS ${TERNE_FILE_COMPRESSI})
+install(FILES ${TERNE_COMPRESSI}/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME terne)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Sviluppatori di terne <terne@example.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION math)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "elenca le terne pitagoriche con un cateto in un intervallo dato
+terne e' un programma interattivo in italiano che elenca le terne pitagoriche
+(a^2 + b^2 = c^2) in cui un cateto cade nell'intervallo [M, N] chiesto
+all'utente. Scompone a^2 in fattori primi, divide i fattori in due gruppi con
+tabelle di combinazioni preparate e tiene le divisioni che danno terne esatte,
+scrivendole in un file di risultati.
+.
+terne-prepara scrive i file di ingresso che terne legge.")
+include(CPack)
