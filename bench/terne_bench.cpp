@@ -3,6 +3,7 @@
 // Run from a folder that holds the input files (bench/esegui.sh prepares one).
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 
@@ -68,6 +69,8 @@ void Cateto(benchmark::State& stato) {
 }
 BENCHMARK(Cateto)->DenseRange(4, 18, 2)->Unit(benchmark::kMicrosecond);
 
+// The repeat test over a pending list of range(0) records: the walk of ternaPresente, and
+// registraTerna turning away a repeat, as the search does for most of its exact splits.
 void Ripetizione(benchmark::State& stato) {
   _pTerne* head = nullptr;
   _pTerne* tail = nullptr;
@@ -78,6 +81,39 @@ void Ripetizione(benchmark::State& stato) {
   rilasciaTerne(head);
 }
 BENCHMARK(Ripetizione)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+void RipetizioneRifiutata(benchmark::State& stato) {
+  _pTerne* head = nullptr;
+  _pTerne* tail = nullptr;
+  for (int a = 1; a <= stato.range(0); ++a)
+    registraTerna(numero(a), numero(a + 1), numero(a), &head, &tail);
+  for (auto _ : stato) {
+    benchmark::DoNotOptimize(registraTerna(numero(500), numero(501), numero(500), &head, &tail));
+  }
+  rilasciaTerne(head);
+}
+BENCHMARK(RipetizioneRifiutata)->Arg(1000)->Unit(benchmark::kNanosecond);
+
+// The two products of every split of a leg of 18 factors (2^9): over the stored combinations
+// and the positions they lack.
+void Prodotti(benchmark::State& stato) {
+  Dati& d = dati();
+  _myElement* fattori = nullptr;
+  fattorizza(numero(512) * numero(512), d.primi, &fattori);
+  const VistaFattori vista(fattori);
+  for (auto _ : stato) {
+    for (int k = 1; k <= 8; ++k) {
+      for (_myElement* s = d.tabelle[18].combinations(numero(k)); s != nullptr; s = s->next) {
+        numero prodottoS, prodottoC;
+        std::uint32_t posizioni = 0;
+        prodotto(&prodottoS, s, vista, posizioni);
+        benchmark::DoNotOptimize(prodottoComplemento(&prodottoC, posizioni, vista));
+      }
+    }
+  }
+  rilasciaLista(fattori);
+}
+BENCHMARK(Prodotti)->Unit(benchmark::kMillisecond);
 
 void Tratto(benchmark::State& stato) {
   Dati& d = dati();

@@ -1,6 +1,7 @@
 #include "combinatorial/combinatorial.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -57,7 +58,7 @@ void accodaNodo(Lettura& l, _myElement* nodo) {
 // as the characters arrive, which gives the same value as collecting the text first. Blanks,
 // carriage returns and NUL bytes (which never reach a NUL-terminated text) are not part of it.
 void leggiCorpo(std::istream& s, Lettura& l) {
-  numero valore;
+  std::uint64_t valore = 0;
   int caratteri = 0;  // characters of the element's text
   int presi = 0;      // characters taken since the element began, dropped ones included
   std::streambuf* sorgente = s.rdbuf();
@@ -74,7 +75,7 @@ void leggiCorpo(std::istream& s, Lettura& l) {
     }
     if (!letto && presi == 0) return;
     _myElement* nodo = new _myElement;
-    nodo->value = valore;
+    nodo->value = numero::da64(valore);
     accodaNodo(l, nodo);
     if (!letto || c == '\n') return;
     l.nuovaCombinazione = c == ',';

@@ -10,10 +10,11 @@
 
 namespace {
 
-// a² + b² = c² modulo 2^32, as 32-bit values: exact for the legs the program accepts.
-bool esatta(const numero& a, const numero& b, const numero& c) {
+// a² + b² = c² modulo 2^32, as 32-bit values: exact for the legs the program accepts. The
+// caller gives a² once for the whole leg.
+bool esatta(const numero& quadratoA, const numero& b, const numero& c) {
   const std::uint32_t somma =
-      static_cast<std::uint32_t>((a * a).intero()) + static_cast<std::uint32_t>((b * b).intero());
+      static_cast<std::uint32_t>(quadratoA.intero()) + static_cast<std::uint32_t>((b * b).intero());
   return static_cast<int>(somma) == (c * c).intero();
 }
 
@@ -43,24 +44,25 @@ void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne*
     _myElement* primo = nullptr;
     ~Fattori() { rilasciaLista(primo); }
   } lista;
-  _myElement*& fattori = lista.primo;
-  fattorizza(a * a, primi, &fattori);
-  const int t = contaElementi(fattori);
+  const numero quadrato = a * a;
+  fattorizza(quadrato, primi, &lista.primo);
+  const int t = contaElementi(lista.primo);
   if (t < 4 || t > 19) return;
+  const VistaFattori fattori(lista.primo);
   Combinatorial& tabella = tabelle[t];
   for (int k = 1; k < std::ceil(t * 0.5); ++k) {
     for (_myElement* s = tabella.combinations(numero(k)); s != nullptr; s = s->next) {
+      // d over the stored combination, e over its complement: the positions it lacks.
       numero d;
       numero e;
-      prodotto(&d, s, fattori);
-      _myElement* complemento = tabella.complement(s);
-      prodotto(&e, complemento, fattori);
-      rilasciaCombinazione(complemento);
+      std::uint32_t posizioni = 0;
+      prodotto(&d, s, fattori, posizioni);
+      prodottoComplemento(&e, posizioni, fattori);
       const int x = (d < e) ? (e - d).intero() : (d - e).intero();
       const int y = (d < e) ? (e + d).intero() : (d + e).intero();
       const numero b(x / 2);
       const numero c(y / 2);
-      if (!esatta(a, b, c) || !registraTerna(b, c, a, head, tail)) continue;
+      if (!esatta(quadrato, b, c) || !registraTerna(b, c, a, head, tail)) continue;
       out << "La terna di numeri interi: " << b << " , " << a << " , " << c << " e' Pitagorica.\n"
           << std::flush;
       if (out) pausa();  // no one sees a line the console refused

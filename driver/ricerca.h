@@ -19,6 +19,7 @@ constexpr int kCatetoMassimo = 65535;
 // Examines leg a: factors a * a, walks the table of as many positions as it has factors (4 …
 // 19) through the sizes below half of them, and for each exact split records the triple;
 // a new one is printed on out and followed by the pause.
+// REQUIRES: 1 <= a <= kCatetoMassimo; the tables at 4 … 19 are complete.
 void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne** head,
                    _pTerne** tail, std::ostream& out, const Pausa& pausa);
 

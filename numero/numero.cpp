@@ -17,8 +17,6 @@ numero daValore64(std::int64_t v) {
                 static_cast<int>(v % numero::kBase));
 }
 
-constexpr std::int64_t kMassimo = 2147483647LL * numero::kBase + 99999999;
-
 // The digit stack of the long division: one node per pushed digit.
 struct _cifra {
   int valore;
@@ -42,12 +40,9 @@ const char kTestoZero[] = "0";
 }  // namespace
 
 void accodaCifra(numero& w, int cifra) {
-  if (valore64(w) > (kMassimo - cifra) / 10) {
-    w = numero::massimo();
-    return;
-  }
-  w.moltiplica(10);
-  w = w + numero(cifra);
+  std::uint64_t v = static_cast<std::uint64_t>(valore64(w));
+  accodaCifra(v, cifra);
+  w = numero::da64(v);
 }
 
 numero::numero(const char* s) : numero() {

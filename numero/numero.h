@@ -52,6 +52,13 @@ class numero {
 
   // The largest value in normal form: 2147483647 * 10^8 + 99999999.
   static numero massimo() { return numero(2147483647, 99999999); }
+  static constexpr std::uint64_t kMassimo64 = 2147483647ULL * kBase + 99999999;
+  // The limbs of v in normal form; beyond massimo() the high limb is taken modulo 2^32, as the
+  // product does.
+  static numero da64(std::uint64_t v) {
+    return numero(static_cast<int>(static_cast<std::uint32_t>(v / kBase)),
+                  static_cast<int>(v % kBase));
+  }
 
   // alta * base + bassa, reduced modulo 2^32 into the int range.
   int intero() const;
@@ -192,6 +199,12 @@ inline numero numero::operator*(const numero& b) const {
 // Appends one decimal digit to a non-negative value read from text (w = w * 10 + cifra), holding
 // it at numero::massimo() once the digits exceed it.
 void accodaCifra(numero& w, int cifra);
+// The same for a value held in 64 bits while its text is read; numero::da64 then gives the very
+// limbs that accodaCifra gives.
+inline void accodaCifra(std::uint64_t& w, int cifra) {
+  w = w * 10 + static_cast<std::uint64_t>(cifra);
+  if (w > numero::kMassimo64) w = numero::kMassimo64;
+}
 
 std::ostream& operator<<(std::ostream& os, const numero& x);
 // Reads decimal digits one character at a time; the first non-digit ends the number and is

@@ -125,6 +125,36 @@ int contaElementi(_myElement* primo) {
   return conto;
 }
 
+VistaFattori::VistaFattori(_myElement* fattori) {
+  for (; fattori != nullptr && quanti < kMassimo; fattori = fattori->next) {
+    const numero& f = fattori->value;
+    valori[quanti++] = static_cast<std::uint64_t>(f.alta) * numero::kBase + f.bassa;
+  }
+}
+
+numero prodotto(numero* destinazione, _myElement* combinazione, const VistaFattori& fattori,
+                std::uint32_t& posizioni) {
+  std::uint64_t p = 1;
+  posizioni = 0;
+  for (_myElement* e = combinazione; e != nullptr; e = e->nextElement) {
+    const int posizione = e->value.intero();
+    p *= fattori.valori[posizione];
+    posizioni |= std::uint32_t{1} << posizione;
+  }
+  *destinazione = numero::da64(p);
+  return *destinazione;
+}
+
+numero prodottoComplemento(numero* destinazione, std::uint32_t posizioni,
+                           const VistaFattori& fattori) {
+  std::uint64_t p = 1;
+  for (int i = 0; i < fattori.quanti; ++i) {
+    if ((posizioni & (std::uint32_t{1} << i)) == 0) p *= fattori.valori[i];
+  }
+  *destinazione = numero::da64(p);
+  return *destinazione;
+}
+
 numero prodotto(numero* destinazione, _myElement* combinazione, _myElement* fattori) {
   numero p(1);
   // Positions rise along a stored combination: walk on from the factor reached last, and start

@@ -5,6 +5,7 @@
 // of at most 1999 characters; a carriage return just before a line end is dropped.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 
 #include "numero/myelement.h"
@@ -39,3 +40,23 @@ int contaElementi(_myElement* primo);
 // stored into *destinazione. An empty combination gives 1.
 // REQUIRES: every position lies below the length of the factor list.
 numero prodotto(numero* destinazione, _myElement* combinazione, _myElement* fattori);
+
+// The factor list of one leg as an array indexed by position, so that the products of a split
+// need neither a walk of the list nor a chain for the complement.
+// REQUIRES: at most kMassimo factors, in normal form, whose product fits 64 bits (the square of
+// a leg the search accepts has at most 19 factors and is at most 65535²).
+struct VistaFattori {
+  static constexpr int kMassimo = 19;
+  explicit VistaFattori(_myElement* fattori);
+  int quanti = 0;
+  std::uint64_t valori[kMassimo];
+};
+
+// The same product as prodotto over the list, and the same value stored into *destinazione;
+// `posizioni` receives the combination's positions as bits.
+numero prodotto(numero* destinazione, _myElement* combinazione, const VistaFattori& fattori,
+                std::uint32_t& posizioni);
+// The product of the factors at the positions that `posizioni` lacks, as prodotto over the
+// combination's complement gives it.
+numero prodottoComplemento(numero* destinazione, std::uint32_t posizioni,
+                           const VistaFattori& fattori);

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 stringa testoDi(const numero& x) {
@@ -16,9 +18,10 @@ stringa testoDi(const numero& x) {
 
 namespace {
 
-// "b,c,a" built in one buffer: every exact split passes here, most of them repeats.
-stringa testoTerna(const numero& b, const numero& c, const numero& a) {
-  char testo[3 * (numero::kCifreTesto + 1)];
+// "b,c,a" written into `testo`; returns its length. Every exact split passes here, most of
+// them repeats, so no text is allocated before the repeat test.
+int testoTerna(const numero& b, const numero& c, const numero& a,
+               char (&testo)[3 * (numero::kCifreTesto + 1)]) {
   int lunghezza = 0;
   for (const numero* x : {&b, &c, &a}) {
     char cifre[numero::kCifreTesto + 1];
@@ -26,8 +29,41 @@ stringa testoTerna(const numero& b, const numero& c, const numero& a) {
     for (int i = 0; i < quante; ++i) testo[lunghezza++] = cifre[i];
     testo[lunghezza++] = ',';
   }
-  testo[lunghezza - 1] = '\0';
-  return stringa(testo);
+  testo[--lunghezza] = '\0';
+  return lunghezza;
+}
+
+// Beside the pending lists, their records by text: the repeat test looks the text up instead of
+// walking the list, with the same answer. An entry names the list of its record by the address
+// of the list's tail link, which the list's owner keeps for the life of the list.
+struct Voce {
+  _pTerne* record;
+  _pTerne** lista;
+};
+using Indice = std::unordered_multimap<std::string_view, Voce>;
+
+Indice& indice() {
+  static Indice voci;
+  return voci;
+}
+
+bool pendente(std::string_view testo, _pTerne** lista) {
+  const auto [primo, ultimo] = indice().equal_range(testo);
+  for (auto v = primo; v != ultimo; ++v) {
+    if (v->second.lista == lista) return true;
+  }
+  return false;
+}
+
+// Drops a record from the index, before it is released.
+void dimentica(_pTerne* record) {
+  const auto [primo, ultimo] = indice().equal_range(std::string_view(record->terna.str));
+  for (auto v = primo; v != ultimo; ++v) {
+    if (v->second.record == record) {
+      indice().erase(v);
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -37,9 +73,16 @@ bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail)
   if (b > c) std::swap(b, c);
   if (b > a) std::swap(b, a);
   if (c > a) std::swap(c, a);
-  const stringa terna = testoTerna(b, c, a);
-  if (ternaPresente(terna, *head)) return false;
-  _pTerne* record = new _pTerne{terna, cateto};
+  char testo[3 * (numero::kCifreTesto + 1)];
+  const int lunghezza = testoTerna(b, c, a, testo);
+  if (pendente(std::string_view(testo, lunghezza), tail)) return false;
+  _pTerne* record = new _pTerne{stringa(testo), cateto};
+  try {
+    indice().emplace(std::string_view(record->terna.str), Voce{record, tail});
+  } catch (...) {
+    delete record;
+    throw;
+  }
   if (*head == nullptr) {
     *tail = record;
   } else {
@@ -66,6 +109,7 @@ void scriviTerne(_pTerne** tail, numero cateto, std::ostream& file) {
     if (!file) break;
     *tail = r->prev;
     if (*tail != nullptr) (*tail)->next = nullptr;
+    dimentica(r);
     delete r;
     scritto = true;
   }
@@ -76,6 +120,7 @@ void scriviTerne(_pTerne** tail, numero cateto, std::ostream& file) {
 void rilasciaTerne(_pTerne* head) {
   while (head != nullptr) {
     _pTerne* piuVecchio = head->next;
+    dimentica(head);
     delete head;
     head = piuVecchio;
   }

@@ -19,7 +19,10 @@ struct _pTerne {
 };
 
 // Records the triple (other leg b, hypotenuse c, examined leg a) as the newest pending record,
-// unless the same text is already pending. True when it was recorded.
+// unless the same text is already pending. True when it was recorded. An index of the pending
+// texts answers the repeat test; it knows each list by the address `tail`, so every call for
+// one list passes the same tail link, and its records leave only through scriviTerne or
+// rilasciaTerne.
 bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail);
 
 // True when some record from `piuRecente` towards the older ones holds the text.
