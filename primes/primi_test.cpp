@@ -152,14 +152,17 @@ TEST(Fattorizza, IncompleteOrDamagedTables) {
   EXPECT_EQ(contaElementi(nullptr), 0);
 }
 
+// Over the list and over its view alike; the view also gives the product of the positions the
+// combination lacks.
 TEST(Prodotto, MultipliesTheChosenPositionsInAnyOrder) {
   _myElement* fattori = Lista({2, 3, 5, 7});
+  const VistaFattori vista(fattori);
   const struct {
     std::vector<int> posizioni;
-    int atteso;
-  } casi[] = {{{}, 1},      {{0, 3}, 14},       {{1, 2}, 15}, {{0, 1, 2, 3}, 210},
-              {{3, 0}, 14}, {{3, 0, 3}, 98},    {{1, 1}, 9},  {{2, 1, 0}, 30},
-              {{3}, 7},     {{0, 2, 1, 3}, 210}};
+    int atteso, complemento;
+  } casi[] = {{{}, 1, 210},     {{0, 3}, 14, 15},      {{1, 2}, 15, 14}, {{0, 1, 2, 3}, 210, 1},
+              {{3, 0}, 14, 15}, {{3, 0, 3}, 98, 15},   {{1, 1}, 9, 70},  {{2, 1, 0}, 30, 7},
+              {{3}, 7, 30},     {{0, 2, 1, 3}, 210, 1}};
   for (const auto& c : casi) {
     _myElement* combinazione = nullptr;
     for (auto i = c.posizioni.rbegin(); i != c.posizioni.rend(); ++i)
@@ -167,6 +170,11 @@ TEST(Prodotto, MultipliesTheChosenPositionsInAnyOrder) {
     numero d(-1);
     EXPECT_EQ(prodotto(&d, combinazione, fattori).intero(), c.atteso) << c.posizioni.size();
     EXPECT_EQ(d.intero(), c.atteso);
+    std::uint32_t posizioni = 0;
+    numero v(-1), complemento(-1);
+    EXPECT_EQ(prodotto(&v, combinazione, vista, posizioni).intero(), c.atteso);
+    EXPECT_EQ(v.intero(), c.atteso);
+    EXPECT_EQ(prodottoComplemento(&complemento, posizioni, vista).intero(), c.complemento);
     while (combinazione != nullptr) {
       _myElement* seguente = combinazione->nextElement;
       delete combinazione;

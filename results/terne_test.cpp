@@ -37,6 +37,9 @@ TEST(Terne, RecordsAreSortedTextsAndRepeatsAreTurnedAway) {
   EXPECT_TRUE(ternaPresente(stringa("8,15,17"), p.head));
   EXPECT_FALSE(ternaPresente(stringa("8,15,1"), p.head));
   EXPECT_FALSE(ternaPresente(stringa("6,8,10"), nullptr));
+  Pendenti altra;  // each list turns away its own repeats only
+  EXPECT_TRUE(altra.Registra(8, 10, 6));
+  EXPECT_FALSE(altra.Registra(6, 10, 8));
 }
 
 TEST(Terne, RecordsAreWrittenOldestFirstOnceTheyAre100LegsOld) {
