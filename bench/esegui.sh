@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the benchmarks optimised (preset "bench") and runs them in a folder of input files.
+# Builds the benchmarks optimised (preset "bench") and runs them in a folder of input files:
+# those of terne's work, then those of terne-grafico's.
 #   bench/esegui.sh [google-benchmark options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -7,4 +8,5 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
 build-bench/tools/terne-prepara build-bench/dati >/dev/null
 cd build-bench/dati
-exec ../bench/terne_bench "$@"
+../bench/terne_bench "$@"
+../bench/grafico_bench "$@"

@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -587,6 +589,120 @@ TEST(Interruzione, AKilledRunLeavesAPrefixOfTheFullResults) {
   EXPECT_LT(parziale.size(), completo.size());
   EXPECT_EQ(completo.substr(0, parziale.size()), parziale);
   EXPECT_EQ(parziale.back(), '\n');
+}
+
+// The colour of pixel (x, y) of a binary PPM image, as r + g + b.
+int Luminosita(const std::string& ppm, int x, int y) {
+  std::istringstream is(ppm);
+  std::string formato;
+  int larghezza = 0, altezza = 0, massimo = 0;
+  is >> formato >> larghezza >> altezza >> massimo;
+  is.get();
+  const size_t inizio = static_cast<size_t>(is.tellg());
+  if (formato != "P6" || x >= larghezza || y >= altezza) return -1;
+  const size_t i = inizio + 3 * (static_cast<size_t>(y) * larghezza + x);
+  return static_cast<unsigned char>(ppm[i]) + static_cast<unsigned char>(ppm[i + 1]) +
+         static_cast<unsigned char>(ppm[i + 2]);
+}
+
+int Esegui(const CartellaProva& cartella, const std::string& comando) {
+  return std::system(("cd '" + cartella.percorso.string() + "' && " + comando).c_str());
+}
+
+// A real run of 1 … 30, drawn on a window of 31 × 31 pixels, one per value: the SVG is
+// well-formed, and rendered to PNG it shows the point (3, 4) where it belongs.
+TEST(Grafico, TheFileOfARealRunIsDrawnWhereItsPointsBelong) {
+  CartellaProva cartella("grafico");
+  {
+    Processo terne(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true});
+    terne.Scrivi("1\n30\nx\n");
+    terne.ChiudiIngresso();
+    ASSERT_EQ(terne.Attendi(), 0);
+  }
+  Processo p(GRAFICO_BIN, cartella.percorso, {"--pixel", "31", "triadiRettangole1-30.txt"});
+  ASSERT_EQ(p.Attendi(), 0);
+  EXPECT_EQ(p.Errori(), "");
+  const std::string risultati = cartella.Leggi("triadiRettangole1-30.txt");
+  const std::string svg = cartella.Leggi("triadiRettangole1-30.svg");
+  const auto terne = std::count(risultati.begin(), risultati.end(), '\n');
+  EXPECT_NE(svg.find(">triadiRettangole1-30.txt: " + std::to_string(terne) + " terne, "),
+            std::string::npos);
+  EXPECT_EQ(Esegui(cartella, "xmllint --noout triadiRettangole1-30.svg"), 0);
+  ASSERT_EQ(Esegui(cartella,
+                   "rsvg-convert -o grafico.png triadiRettangole1-30.svg && "
+                   "pngtopnm grafico.png > grafico.ppm"),
+            0);
+  const std::string ppm = cartella.Leggi("grafico.ppm");
+  const int x = 80 + 3, y = 50 + 31 - 1 - 4;  // the cell of (3, 4), from the window's corner
+  EXPECT_LT(Luminosita(ppm, x, y), 100);
+  EXPECT_GT(Luminosita(ppm, x + 1, y), 600);  // (4, 4) is no point
+  int scuri = 0;
+  for (int i = 0; i < 31 * 31; ++i) scuri += Luminosita(ppm, 80 + i % 31, 50 + i / 31) < 100;
+  EXPECT_GT(scuri, 20);
+}
+
+TEST(Grafico, BadInputIsToldAndLeavesNoPicture) {
+  const struct {
+    const char* nome;
+    std::vector<std::string> argomenti;
+    std::string contenuto;  // of triadiRettangole1-5.txt, "-" for none
+    int codice;
+    std::string errori;  // the start of standard error
+    const char* svg;     // the picture expected, or null
+  } casi[] = {
+      {"file mancante",
+       {"triadiRettangole1-5.txt"},
+       "-",
+       1,
+       "terne-grafico: impossibile leggere triadiRettangole1-5.txt: ",
+       nullptr},
+      {"riga sbagliata",
+       {"triadiRettangole1-5.txt"},
+       "3,4,5\n3,4\n",
+       1,
+       "terne-grafico: triadiRettangole1-5.txt, riga 2: attesi tre interi positivi separati da "
+       "virgole, trovato \"3,4\"\n",
+       nullptr},
+      {"uscita in una cartella che manca",
+       {"-o", "manca/g.svg", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere manca/g.svg: ",
+       nullptr},
+      {"uscita su una cartella",
+       {"-o", "cartella", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere cartella: ",
+       nullptr},
+      {"pixel zero",
+       {"--pixel", "0", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       2,
+       "terne-grafico: --pixel vuole un intero tra 1 e 10000\n",
+       nullptr},
+      {"nessun file", {}, "-", 2, "terne-grafico: manca il file dei risultati\n", nullptr},
+      {"file vuoto", {"triadiRettangole1-5.txt"}, "", 0, "", "triadiRettangole1-5.svg"},
+  };
+  for (const auto& c : casi) {
+    CartellaProva cartella("grafico_guasti", false);
+    std::filesystem::create_directory(cartella / "cartella");
+    if (c.contenuto != "-") cartella.Scrivi("triadiRettangole1-5.txt", c.contenuto);
+    Processo p(GRAFICO_BIN, cartella.percorso, c.argomenti);
+    EXPECT_EQ(p.Attendi(), c.codice << 8) << c.nome;
+    EXPECT_EQ(p.Errori().substr(0, c.errori.size()), c.errori) << c.nome;
+    EXPECT_EQ(p.Errori().empty(), c.errori.empty()) << c.nome;
+    for (const auto& voce : std::filesystem::directory_iterator(cartella.percorso)) {
+      const std::string nome = voce.path().filename().string();
+      const bool atteso = nome[0] == '.' || nome == "cartella" ||
+                          nome == "triadiRettangole1-5.txt" || (c.svg && nome == c.svg);
+      EXPECT_TRUE(atteso) << c.nome << ": " << nome;
+    }
+    if (c.svg != nullptr) {
+      EXPECT_NE(cartella.Leggi(c.svg).find(">triadiRettangole1-5.txt: 0 terne, 0 punti da 0 a 5<"),
+                std::string::npos);
+    }
+  }
 }
 
 TEST(Prepara, HelpVersionAndBadOptions) {

@@ -10,7 +10,7 @@ set -euo pipefail
 
 programma=(cmake ninja-build g++)
 pacchetto=("${programma[@]}" dpkg-dev file)
-prove=("${pacchetto[@]}" libgtest-dev man-db groff-base libxml2-utils librsvg2-bin)
+prove=("${pacchetto[@]}" libgtest-dev man-db groff-base libxml2-utils librsvg2-bin netpbm)
 ci=("${prove[@]}" clang libclang-rt-dev lintian)
 
 case "${1:-}" in
