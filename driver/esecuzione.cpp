@@ -93,24 +93,21 @@ void avvisaScrittura(std::ostream& os, const FineRicerca& fine, int taglio, cons
   os << std::flush;
 }
 
-// One line on standard error; `nome` is null before the search began.
-void avvisaMemoria(std::ostream& err, const stringa* nome, const numero& M, const numero& K) {
-  err << "terne: memoria insufficiente (le tabelle delle combinazioni richiedono circa 170 MB)";
-  if (nome != nullptr) {
-    err << ": ";
-    descriviFile(err, *nome, M, K);
-  }
-  err << ".\n" << std::flush;
-}
-
-void avvisaConsole(std::ostream& err, const stringa* nome, const numero& M, const numero& K) {
-  err << "terne: impossibile scrivere sulla console";
+// One line on standard error: what failed, then, once the search began (`nome` not null), what
+// the results file holds.
+void avvisaSuErrori(std::ostream& err, const char* guasto, const stringa* nome = nullptr,
+                    const numero& M = numero(), const numero& K = numero()) {
+  err << "terne: " << guasto;
   if (nome != nullptr) {
     err << "; ";
     descriviFile(err, *nome, M, K);
   }
   err << ".\n" << std::flush;
 }
+
+const char kMemoria[] =
+    "memoria insufficiente (le tabelle delle combinazioni richiedono circa 170 MB)";
+const char kConsole[] = "impossibile scrivere sulla console";
 
 // After the leg loop: the file put on the disk and closed (or cut back to its last whole leg
 // after a failed write), then what the user must know. Returns the exit code.
@@ -123,14 +120,14 @@ int concludi(FineRicerca& fine, std::ofstream& file, const stringa& nome, const 
   if (fine.errore == 0 && file.fail()) fine.errore = (errno != 0) ? errno : EIO;
   const bool perdita = fine.errore != 0 || fine.causa == Causa::kMemoria;
   if (fine.errore != 0) avvisaScrittura(out ? out : err, fine, riportaA(nome, fine.byte), nome, M);
-  if (fine.causa == Causa::kMemoria) avvisaMemoria(err, &nome, M, fine.salvato);
+  if (fine.causa == Causa::kMemoria) avvisaSuErrori(err, kMemoria, &nome, M, fine.salvato);
   if (fine.causa == Causa::kSegnale && fine.errore == 0) {
     avvisaInterruzione(fine.ultimo, nome, out);
   }
   const bool fermata = fine.causa == Causa::kSegnale || fine.causa == Causa::kConsole;
   if (!fermata) attesaFinale(in, out, N);
   if (!out) {
-    avvisaConsole(err, &nome, M, fine.salvato);
+    avvisaSuErrori(err, kConsole, &nome, M, fine.salvato);
     return kUscitaConPerdita;
   }
   return perdita ? kUscitaConPerdita : 0;
@@ -188,7 +185,7 @@ int eseguiFasi(std::istream& in, std::ostream& out, std::ostream& err, const Pau
       attendiRisposta(in, N);
     }
   } catch (const std::bad_alloc&) {
-    avvisaMemoria(err, nullptr, M, N);
+    avvisaSuErrori(err, kMemoria);
     attesaFinale(in, out, N);
     esito = kUscitaConPerdita;
   }
@@ -204,7 +201,7 @@ int esegui(std::istream& in, std::ostream& out, std::ostream& err, const Pausa& 
   stampaBanner(out);
   int esito = eseguiFasi(in, out, err, pausa, tabellePronte);
   if (!(out << std::flush) && esito == 0) {
-    avvisaConsole(err, nullptr, numero(1), numero(0));
+    avvisaSuErrori(err, kConsole);
     esito = kUscitaConPerdita;
   }
   return esito;
