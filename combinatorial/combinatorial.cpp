@@ -1,7 +1,9 @@
 #include "combinatorial/combinatorial.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <streambuf>
 
 namespace {
 
@@ -51,6 +53,17 @@ void accodaNodo(Lettura& l, _myElement* nodo) {
   l.ultimo = nodo;
 }
 
+// A stream buffer's get area read in place, so that a body line is scanned as a plain array
+// rather than with a call per character. Naming the protected members through this derived
+// class is what lets a pointer to them be taken.
+struct AreaDiLettura : std::streambuf {
+  static char* primo(std::streambuf* b) { return (b->*&AreaDiLettura::gptr)(); }
+  static char* ultimo(std::streambuf* b) { return (b->*&AreaDiLettura::egptr)(); }
+  static void consuma(std::streambuf* b, std::ptrdiff_t n) {
+    (b->*&AreaDiLettura::gbump)(static_cast<int>(n));
+  }
+};
+
 // Reads one body line into the size list of `l`, up to and including its newline.
 //
 // An element's value is its text read as by numero's text constructor: each of its first
@@ -61,27 +74,46 @@ void leggiCorpo(std::istream& s, Lettura& l) {
   std::uint64_t valore = 0;
   int caratteri = 0;  // characters of the element's text
   int presi = 0;      // characters taken since the element began, dropped ones included
-  std::streambuf* sorgente = s.rdbuf();
-  while (true) {
-    const int c = sorgente->sbumpc();
-    if (c == std::char_traits<char>::eof()) s.setstate(std::ios::eofbit | std::ios::failbit);
-    const bool letto = c != std::char_traits<char>::eof();
-    if (letto && c != '.' && c != ',' && c != '\n') {
+  auto chiudiElemento = [&] {
+    _myElement* nodo = new _myElement;
+    nodo->value = numero::da64(valore);
+    accodaNodo(l, nodo);
+    valore = 0;
+    caratteri = 0;
+    presi = 0;
+  };
+  // One character; true when it ends the line.
+  auto tratta = [&](int c) {
+    if (c != '.' && c != ',' && c != '\n') {
       if (c != ' ' && c != '\r' && c != '\0' && caratteri++ < numero::kCaratteriTesto) {
         accodaCifra(valore, (c >= '0' && c <= '9') ? c - '0' : 0);
       }
       ++presi;
-      continue;
+      return false;
     }
-    if (!letto && presi == 0) return;
-    _myElement* nodo = new _myElement;
-    nodo->value = numero::da64(valore);
-    accodaNodo(l, nodo);
-    if (!letto || c == '\n') return;
+    chiudiElemento();
     l.nuovaCombinazione = c == ',';
-    valore = 0;
-    caratteri = 0;
-    presi = 0;
+    return c == '\n';
+  };
+  std::streambuf* sorgente = s.rdbuf();
+  while (true) {
+    char* const inizio = AreaDiLettura::primo(sorgente);
+    char* const fine = AreaDiLettura::ultimo(sorgente);
+    if (inizio == fine) {  // refills the area, or takes one character from an unbuffered source
+      const int c = sorgente->sbumpc();
+      if (c != std::char_traits<char>::eof()) {
+        if (tratta(c)) return;
+        continue;
+      }
+      s.setstate(std::ios::eofbit | std::ios::failbit);
+      if (presi > 0) chiudiElemento();
+      return;
+    }
+    char* p = inizio;
+    bool fineRiga = false;
+    while (p < fine && !fineRiga) fineRiga = tratta(static_cast<unsigned char>(*p++));
+    AreaDiLettura::consuma(sorgente, p - inizio);
+    if (fineRiga) return;
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -77,6 +78,38 @@ TEST(Combinatorial, WriteThenReadGivesTheSameTableForEveryCount) {
     Leggi(letta, Scritta(generata));
     ASSERT_TRUE(letta.n == numero(n)) << n;
     for (int k = 0; k <= generata.meta() + 1; ++k) {
+      EXPECT_EQ(Elenco(letta, k), Elenco(generata, k)) << n << " " << k;
+    }
+  }
+}
+
+// A source that hands out one character per call and keeps no buffer, as a console may.
+class SenzaBuffer : public std::streambuf {
+ public:
+  explicit SenzaBuffer(std::string testo) : testo_(std::move(testo)) {}
+
+ protected:
+  int_type underflow() override {
+    return i_ < testo_.size() ? traits_type::to_int_type(testo_[i_]) : traits_type::eof();
+  }
+  int_type uflow() override {
+    return i_ < testo_.size() ? traits_type::to_int_type(testo_[i_++]) : traits_type::eof();
+  }
+
+ private:
+  std::string testo_;
+  size_t i_ = 0;
+};
+
+TEST(Combinatorial, AnUnbufferedSourceReadsAlike) {
+  for (int n = 1; n <= 9; ++n) {
+    Combinatorial generata{numero(n)};
+    generata.generate();
+    SenzaBuffer sorgente(Scritta(generata));
+    std::istream is(&sorgente);
+    Combinatorial letta;
+    is >> letta;
+    for (int k = 1; k <= generata.meta(); ++k) {
       EXPECT_EQ(Elenco(letta, k), Elenco(generata, k)) << n << " " << k;
     }
   }

@@ -2,7 +2,6 @@
 
 #include <sys/mman.h>
 
-#include <cstdlib>
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -34,8 +33,8 @@ union Cella {
 
 static_assert(sizeof(Cella) == sizeof(_myElement));
 
-// Blocks of 2 MiB on a 2 MiB boundary, which the system may back with one huge page each: the
-// tables touch some 170 MB at start, and a huge page costs one fault where small ones cost 512.
+// Blocks of 2 MiB, mapped with their pages already in place: the tables touch some 170 MB at
+// start, and one call that maps a block whole costs far less than a fault per 4 KiB page.
 constexpr std::size_t kByteBlocco = std::size_t{1} << 21;
 
 struct Blocco {
@@ -46,9 +45,9 @@ constexpr std::size_t kCellePerBlocco = sizeof(Blocco::celle) / sizeof(Cella);
 static_assert(sizeof(Blocco) <= kByteBlocco);
 
 Blocco* nuovoBlocco() {
-  void* spazio = std::aligned_alloc(kByteBlocco, kByteBlocco);
-  if (spazio == nullptr) throw std::bad_alloc();
-  madvise(spazio, kByteBlocco, MADV_HUGEPAGE);  // a hint: without huge pages nothing changes
+  void* spazio = mmap(nullptr, kByteBlocco, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (spazio == MAP_FAILED) throw std::bad_alloc();
   return ::new (spazio) Blocco;
 }
 
