@@ -4,6 +4,7 @@
 #   bench/esegui.sh [google-benchmark options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/prerequisiti.sh bench
 cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
 build-bench/tools/terne-prepara build-bench/dati >/dev/null

@@ -5,6 +5,7 @@
 #   tools/prerequisiti.sh programma   what ./avvia needs to build the programs
 #   tools/prerequisiti.sh pacchetto   that, and what the Debian package needs (dpkg-shlibdeps)
 #   tools/prerequisiti.sh prove       that, and what ./prova needs to run every test
+#   tools/prerequisiti.sh bench       what bench/esegui.sh needs: the build and Google Benchmark
 #   tools/prerequisiti.sh ci          that, and clang for the fuzzers and lintian for the package
 set -euo pipefail
 
@@ -12,13 +13,15 @@ programma=(cmake ninja-build g++)
 pacchetto=("${programma[@]}" dpkg-dev file)
 prove=("${pacchetto[@]}" libgtest-dev man-db groff-base libxml2-utils librsvg2-bin netpbm)
 ci=("${prove[@]}" clang libclang-rt-dev lintian)
+bench=("${programma[@]}" libbenchmark-dev)
 
 case "${1:-}" in
   programma) voluti=("${programma[@]}") ;;
   pacchetto) voluti=("${pacchetto[@]}") ;;
   prove) voluti=("${prove[@]}") ;;
   ci) voluti=("${ci[@]}") ;;
-  *) echo "uso: $0 programma|pacchetto|prove|ci" >&2; exit 2 ;;
+  bench) voluti=("${bench[@]}") ;;
+  *) echo "uso: $0 programma|pacchetto|prove|ci|bench" >&2; exit 2 ;;
 esac
 
 mancanti=()
