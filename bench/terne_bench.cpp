@@ -2,6 +2,8 @@
 // of each factor count, the repeat test over a full pending list, and a stretch of legs.
 // Run from a folder that holds the input files (bench/esegui.sh prepares one).
 #include <benchmark/benchmark.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <sstream>
@@ -59,12 +61,13 @@ BENCHMARK(Fattorizza)->Unit(benchmark::kMicrosecond);
 void Cateto(benchmark::State& stato) {
   const int a = 1 << (stato.range(0) / 2);
   Dati& d = dati();
+  const Pausa nessuna = [] {};
   for (auto _ : stato) {
-    _pTerne* head = nullptr;
-    _pTerne* tail = nullptr;
+    TernePendenti pendenti;
+    FileRisultati file;
     std::ostringstream console;
-    esaminaCateto(numero(a), d.primi, d.tabelle, &head, &tail, console, [] {});
-    rilasciaTerne(head);
+    ContestoRicerca ricerca{d.primi, d.tabelle, pendenti, file, console, nessuna};
+    esaminaCateto(numero(a), ricerca);
   }
 }
 BENCHMARK(Cateto)->DenseRange(4, 18, 2)->Unit(benchmark::kMicrosecond);
@@ -72,25 +75,21 @@ BENCHMARK(Cateto)->DenseRange(4, 18, 2)->Unit(benchmark::kMicrosecond);
 // The repeat test over a pending list of range(0) records: the walk of ternaPresente, and
 // registraTerna turning away a repeat, as the search does for most of its exact splits.
 void Ripetizione(benchmark::State& stato) {
-  _pTerne* head = nullptr;
-  _pTerne* tail = nullptr;
+  TernePendenti pendenti;
   for (int a = 1; a <= stato.range(0); ++a)
-    registraTerna(numero(a), numero(a + 1), numero(a), &head, &tail);
+    registraTerna(numero(a), numero(a + 1), numero(a), pendenti);
   const stringa assente("1,2,3");
-  for (auto _ : stato) benchmark::DoNotOptimize(ternaPresente(assente, head));
-  rilasciaTerne(head);
+  for (auto _ : stato) benchmark::DoNotOptimize(ternaPresente(assente, pendenti.head()));
 }
 BENCHMARK(Ripetizione)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 void RipetizioneRifiutata(benchmark::State& stato) {
-  _pTerne* head = nullptr;
-  _pTerne* tail = nullptr;
+  TernePendenti pendenti;
   for (int a = 1; a <= stato.range(0); ++a)
-    registraTerna(numero(a), numero(a + 1), numero(a), &head, &tail);
+    registraTerna(numero(a), numero(a + 1), numero(a), pendenti);
   for (auto _ : stato) {
-    benchmark::DoNotOptimize(registraTerna(numero(500), numero(501), numero(500), &head, &tail));
+    benchmark::DoNotOptimize(registraTerna(numero(500), numero(501), numero(500), pendenti));
   }
-  rilasciaTerne(head);
 }
 BENCHMARK(RipetizioneRifiutata)->Arg(1000)->Unit(benchmark::kNanosecond);
 
@@ -117,13 +116,16 @@ BENCHMARK(Prodotti)->Unit(benchmark::kMillisecond);
 
 void Tratto(benchmark::State& stato) {
   Dati& d = dati();
+  const Pausa nessuna = [] {};
   for (auto _ : stato) {
-    _pTerne* head = nullptr;
-    _pTerne* tail = nullptr;
+    TernePendenti pendenti;
+    const int fd = memfd_create("risultati", MFD_CLOEXEC);
+    FileRisultati file;
+    file.usa(fd);
     std::ostringstream console;
-    std::ostringstream file;
-    cicloCateti(numero(1), numero(stato.range(0)), d.primi, d.tabelle, &head, &tail, file, console,
-                [] {});
+    ContestoRicerca ricerca{d.primi, d.tabelle, pendenti, file, console, nessuna};
+    cicloCateti(numero(1), numero(stato.range(0)), ricerca);
+    close(fd);
   }
 }
 BENCHMARK(Tratto)->Arg(2000)->Unit(benchmark::kMillisecond);

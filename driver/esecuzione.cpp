@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <new>
 
 #include "primes/primi.h"
@@ -82,9 +81,9 @@ void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream&
       << std::flush;
 }
 
-void avvisaScrittura(std::ostream& os, const FineRicerca& fine, int taglio, const stringa& nome,
-                     const numero& M) {
-  os << "\nScrittura non riuscita (" << motivo(fine.errore) << "): ";
+void avvisaScrittura(std::ostream& os, int errore, int taglio, const stringa& nome, const numero& M,
+                     const FineRicerca& fine) {
+  os << "\nScrittura non riuscita (" << motivo(errore) << "): ";
   descriviFile(os, nome, M, fine.salvato);
   os << ".\n";
   if (taglio != 0) {
@@ -109,21 +108,18 @@ const char kMemoria[] =
     "memoria insufficiente (le tabelle delle combinazioni richiedono circa 170 MB)";
 const char kConsole[] = "impossibile scrivere sulla console";
 
-// After the leg loop: the file put on the disk and closed (or cut back to its last whole leg
-// after a failed write), then what the user must know. Returns the exit code.
-int concludi(FineRicerca& fine, std::ofstream& file, const stringa& nome, const numero& M,
+// After the leg loop: the file put on the disk and closed (a failed write has already cut it
+// back to its last whole leg), then what the user must know. Returns the exit code.
+int concludi(FineRicerca& fine, FileRisultati& file, const stringa& nome, const numero& M,
              numero& N, std::istream& in, std::ostream& out, std::ostream& err) {
   using Causa = FineRicerca::Causa;
-  if (fine.causa != Causa::kScrittura) fine.errore = salvaSulDisco(file, nome);
-  errno = 0;
-  file.close();
-  if (fine.errore == 0 && file.fail()) fine.errore = (errno != 0) ? errno : EIO;
-  const bool perdita = fine.errore != 0 || fine.causa == Causa::kMemoria;
-  if (fine.errore != 0) avvisaScrittura(out ? out : err, fine, riportaA(nome, fine.byte), nome, M);
+  int errore = file.sincronizza();
+  const int chiusura = file.chiudi();
+  if (errore == 0) errore = chiusura;
+  const bool perdita = errore != 0 || fine.causa == Causa::kMemoria;
+  if (errore != 0) avvisaScrittura(out ? out : err, errore, file.erroreTaglio(), nome, M, fine);
   if (fine.causa == Causa::kMemoria) avvisaSuErrori(err, kMemoria, &nome, M, fine.salvato);
-  if (fine.causa == Causa::kSegnale && fine.errore == 0) {
-    avvisaInterruzione(fine.ultimo, nome, out);
-  }
+  if (fine.causa == Causa::kSegnale && errore == 0) avvisaInterruzione(fine.ultimo, nome, out);
   const bool fermata = fine.causa == Causa::kSegnale || fine.causa == Causa::kConsole;
   if (!fermata) attesaFinale(in, out, N);
   if (!out) {
@@ -153,16 +149,15 @@ int cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::o
     return 0;
   }
   if (!(out << std::flush)) return 0;  // the caller reports the console; no file is created
-  stringa nome;
-  std::ofstream file;
-  if (!apriFileRisultati(M, N, nome, file, out)) {
+  const stringa nome = nomeFileRisultati(M, N);
+  FileRisultati file;
+  if (!apriFileRisultati(nome, file, out)) {
     attendiRisposta(in, N);
     return 0;
   }
-  _pTerne* head = nullptr;
-  _pTerne* tail = nullptr;
-  FineRicerca fine = cicloCateti(M, N, primi, tabelle, &head, &tail, file, out, pausa);
-  rilasciaTerne(head);
+  TernePendenti pendenti;
+  ContestoRicerca ricerca{primi, tabelle, pendenti, file, out, pausa};
+  FineRicerca fine = cicloCateti(M, N, ricerca);
   return concludi(fine, file, nome, M, N, in, out, err);
 }
 

@@ -6,7 +6,9 @@
 #include "driver/interruzione.h"
 
 int main() {
-  // A console that goes away is a failed write, which the run notices and handles.
+  // A console that goes away, or a results file beyond the size limit of the shell (ulimit -f),
+  // is a failed write, which the run notices and handles.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   return esegui(std::cin, std::cout, std::cerr, pausaDiUnSecondo);
 }

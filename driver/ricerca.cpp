@@ -1,6 +1,5 @@
 #include "driver/ricerca.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <new>
@@ -20,36 +19,27 @@ bool esatta(const numero& quadratoA, const numero& b, const numero& c) {
 
 // Writes the records that leg i makes old enough. False, with the loop's end filled in, when
 // the file refused them: it then holds the records of the legs before theirs and no more.
-bool scriviControllato(int i, _pTerne** head, _pTerne** tail, std::ostream& file,
-                       FineRicerca& fine) {
-  errno = 0;
-  scriviTerne(tail, numero(i), file);
-  if (*tail == nullptr) *head = nullptr;
-  if (!file) {
-    fine.errore = (errno != 0) ? errno : EIO;
-    fine.causa = FineRicerca::Causa::kScrittura;
-    fine.salvato = numero(i - 101);
-    return false;
-  }
-  fine.byte = file.tellp();
-  return true;
+bool scriviControllato(int i, ContestoRicerca& ricerca, FineRicerca& fine) {
+  if (scriviTerne(ricerca.pendenti, numero(i), ricerca.file)) return true;
+  fine.causa = FineRicerca::Causa::kScrittura;
+  fine.salvato = numero(i - kFinestra - 1);
+  return false;
 }
 
 }  // namespace
 
-void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne** head,
-                   _pTerne** tail, std::ostream& out, const Pausa& pausa) {
+void esaminaCateto(numero a, ContestoRicerca& ricerca) {
   // The factor list is released however the leg ends, memory running out included.
   struct Fattori {
     _myElement* primo = nullptr;
     ~Fattori() { rilasciaLista(primo); }
   } lista;
   const numero quadrato = a * a;
-  fattorizza(quadrato, primi, &lista.primo);
+  fattorizza(quadrato, ricerca.primi, &lista.primo);
   const int t = contaElementi(lista.primo);
   if (t < 4 || t > 19) return;
   const VistaFattori fattori(lista.primo);
-  Combinatorial& tabella = tabelle[t];
+  Combinatorial& tabella = ricerca.tabelle[t];
   for (int k = 1; k < std::ceil(t * 0.5); ++k) {
     for (_myElement* s = tabella.combinations(numero(k)); s != nullptr; s = s->next) {
       // d over the stored combination, e over its complement: the positions it lacks.
@@ -62,27 +52,26 @@ void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne*
       const int y = (d < e) ? (e + d).intero() : (d + e).intero();
       const numero b(x / 2);
       const numero c(y / 2);
-      if (!esatta(quadrato, b, c) || !registraTerna(b, c, a, head, tail)) continue;
+      if (!esatta(quadrato, b, c) || !registraTerna(b, c, a, ricerca.pendenti)) continue;
+      std::ostream& out = ricerca.out;
       out << "La terna di numeri interi: " << b << " , " << a << " , " << c << " e' Pitagorica.\n"
           << std::flush;
-      if (out) pausa();  // no one sees a line the console refused
+      if (out) ricerca.pausa();  // no one sees a line the console refused
     }
   }
 }
 
-FineRicerca cicloCateti(const numero& M, const numero& N, _myElement* primi, Combinatorial* tabelle,
-                        _pTerne** head, _pTerne** tail, std::ostream& file, std::ostream& out,
-                        const Pausa& pausa) {
+FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricerca) {
   using Causa = FineRicerca::Causa;
   FineRicerca fine;
   fine.ultimo = M - numero(1);
   installaGestoriInterruzione();
   try {
     for (numero cateto = M; cateto <= N; ++cateto) {
-      esaminaCateto(cateto, primi, tabelle, head, tail, out, pausa);
+      esaminaCateto(cateto, ricerca);
       fine.ultimo = cateto;
-      if (!scriviControllato(cateto.intero(), head, tail, file, fine)) break;
-      if (!out) fine.causa = Causa::kConsole;
+      if (!scriviControllato(cateto.intero(), ricerca, fine)) break;
+      if (!ricerca.out) fine.causa = Causa::kConsole;
       if (interruzioneRichiesta()) fine.causa = Causa::kSegnale;
       if (fine.causa != Causa::kCompleta) break;
     }
@@ -92,8 +81,8 @@ FineRicerca cicloCateti(const numero& M, const numero& N, _myElement* primi, Com
   ripristinaGestoriInterruzione();
   if (fine.causa == Causa::kScrittura) return fine;
   const int ultimo = fine.ultimo.intero();
-  for (int i = ultimo + 1; i <= ultimo + 100; ++i) {
-    if (!scriviControllato(i, head, tail, file, fine)) return fine;
+  for (int i = ultimo + 1; i <= ultimo + kFinestra; ++i) {
+    if (!scriviControllato(i, ricerca, fine)) return fine;
   }
   fine.salvato = fine.ultimo;
   return fine;

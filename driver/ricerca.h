@@ -8,6 +8,7 @@
 #include "combinatorial/combinatorial.h"
 #include "numero/myelement.h"
 #include "numero/numero.h"
+#include "results/file_risultati.h"
 #include "results/terne.h"
 
 // Called after each new triple; the program sleeps one second, tests pass a no-op.
@@ -16,12 +17,21 @@ using Pausa = std::function<void()>;
 // Legs above this leave 32-bit arithmetic in their splits (e + d >= 2^31).
 constexpr int kCatetoMassimo = 65535;
 
+// What the search works with; the caller owns all of it.
+struct ContestoRicerca {
+  _myElement* primi;        // the prime table
+  Combinatorial* tabelle;   // kTabelle entries, complete at 4 … 19
+  TernePendenti& pendenti;  // the records not yet written
+  FileRisultati& file;      // where they go
+  std::ostream& out;        // the console: one line per new triple
+  const Pausa& pausa;       // after each line the console took
+};
+
 // Examines leg a: factors a * a, walks the table of as many positions as it has factors (4 …
 // 19) through the sizes below half of them, and for each exact split records the triple;
-// a new one is printed on out and followed by the pause.
-// REQUIRES: 1 <= a <= kCatetoMassimo; the tables at 4 … 19 are complete.
-void esaminaCateto(numero a, _myElement* primi, Combinatorial* tabelle, _pTerne** head,
-                   _pTerne** tail, std::ostream& out, const Pausa& pausa);
+// a new one is printed and followed by the pause.
+// REQUIRES: 1 <= a <= kCatetoMassimo.
+void esaminaCateto(numero a, ContestoRicerca& ricerca);
 
 // How the leg loop ended, and what the results file holds then.
 struct FineRicerca {
@@ -33,15 +43,12 @@ struct FineRicerca {
     kMemoria,    // memory ran out during the leg after `ultimo`
   };
   Causa causa = Causa::kCompleta;
-  numero ultimo;       // the last leg examined to its end (M - 1 when none)
-  numero salvato;      // the file holds every record of the legs M … salvato and nothing else
-  long long byte = 0;  // the file's length up to the records of `salvato`
-  int errore = 0;      // with kScrittura, the errno of the failed write
+  numero ultimo;   // the last leg examined to its end (M - 1 when none)
+  numero salvato;  // the file holds every record of the legs M … salvato and nothing else
 };
 
 // The leg loop with the writing of old records after each leg, then the final flush, which
 // writes every record of the legs examined to their end. A stop signal, a console that refuses
-// a line or memory running out ends it early; a write the file refuses ends it at once.
-FineRicerca cicloCateti(const numero& M, const numero& N, _myElement* primi, Combinatorial* tabelle,
-                        _pTerne** head, _pTerne** tail, std::ostream& file, std::ostream& out,
-                        const Pausa& pausa);
+// a line or memory running out ends it early; a write the file refuses ends it at once, the
+// file cut back to its last whole leg.
+FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricerca);

@@ -1,11 +1,12 @@
 #include "driver/ricerca.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <csignal>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "combinatorial/caricamento.h"
+#include "driver/esecuzione.h"
 #include "e2e/cartella_prova.h"
 #include "primes/primi.h"
 
@@ -92,32 +94,24 @@ std::vector<Terna> Lette(const std::string& console) {
   return terne;
 }
 
-// A results file on a disk that fills up after `limite` bytes.
-class FileCheSiRiempie : public std::streambuf {
+// Writes beyond `byte` bytes fail with EFBIG for as long as it lives, as on a full disk: a
+// limit on the size of the files this process writes.
+class LimiteFile {
  public:
-  explicit FileCheSiRiempie(std::size_t limite) : limite_(limite) {}
-  std::string testo;
-
- protected:
-  int_type overflow(int_type c) override {
-    if (c == traits_type::eof()) return traits_type::not_eof(c);
-    const char carattere = traits_type::to_char_type(c);
-    return xsputn(&carattere, 1) == 1 ? c : traits_type::eof();
+  explicit LimiteFile(rlim_t byte) {
+    getrlimit(RLIMIT_FSIZE, &prima_);
+    const rlimit limite = {byte, prima_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limite);
+    segnale_ = std::signal(SIGXFSZ, SIG_IGN);
   }
-  std::streamsize xsputn(const char* s, std::streamsize n) override {
-    const std::size_t spazio = limite_ - testo.size();
-    const std::streamsize presi =
-        (static_cast<std::size_t>(n) < spazio) ? n : static_cast<std::streamsize>(spazio);
-    testo.append(s, static_cast<std::size_t>(presi));
-    if (presi < n) errno = ENOSPC;
-    return presi;
-  }
-  pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override {
-    return testo.size();
+  ~LimiteFile() {
+    setrlimit(RLIMIT_FSIZE, &prima_);
+    std::signal(SIGXFSZ, segnale_);
   }
 
  private:
-  std::size_t limite_;
+  rlimit prima_;
+  void (*segnale_)(int);
 };
 
 // The tables and the prime table, loaded once for a test.
@@ -135,32 +129,48 @@ class Ricerca : public testing::Test {
   struct Esito {
     std::string console;
     std::string file;
-    FineRicerca fine;
   };
-  // Searches M … N; the results file takes `limiteFile` bytes, then refuses every write.
-  Esito Cerca(
-      int m, int n, const Pausa& pausa = [] {}, std::size_t limiteFile = SIZE_MAX) {
-    console_.str("");
-    console_.clear();
-    FileCheSiRiempie buffer(limiteFile);
-    std::ostream file(&buffer);
-    _pTerne* head = nullptr;
-    _pTerne* tail = nullptr;
-    const FineRicerca fine =
-        cicloCateti(numero(m), numero(n), primi_, tabelle_, &head, &tail, file, console_, pausa);
-    // Only a failed write or a leg left halfway leaves records pending.
-    if (fine.causa != FineRicerca::Causa::kScrittura &&
-        fine.causa != FineRicerca::Causa::kMemoria) {
-      EXPECT_EQ(tail, nullptr);
-      EXPECT_EQ(head, nullptr);
-    }
-    rilasciaTerne(head);
-    return {console_.str(), buffer.testo, fine};
+  // Searches M … N: the lines of the new triples and the results file.
+  Esito Cerca(int m, int n) {
+    std::ostringstream console;
+    const int fd = memfd_create("risultati", MFD_CLOEXEC);
+    FileRisultati file;
+    file.usa(fd);
+    TernePendenti pendenti;
+    const Pausa nessuna = [] {};
+    ContestoRicerca ricerca{primi_, tabelle_, pendenti, file, console, nessuna};
+    EXPECT_EQ(cicloCateti(numero(m), numero(n), ricerca).causa, FineRicerca::Causa::kCompleta);
+    EXPECT_EQ(pendenti.head(), nullptr);
+    std::string testo(static_cast<size_t>(lseek(fd, 0, SEEK_END)), '\0');
+    EXPECT_EQ(pread(fd, testo.data(), testo.size(), 0), static_cast<ssize_t>(testo.size()));
+    close(fd);
+    return {console.str(), testo};
   }
 
-  std::ostringstream console_;
+  struct Dialogo {
+    int codice;
+    std::string console, errori, file;
+  };
+  // The whole run of terne over M … N in a scratch folder; its files may grow to `limite`.
+  Dialogo Esegui(
+      int m, int n, const Pausa& pausa = [] {}, rlim_t limite = RLIM_INFINITY) {
+    CartellaProva cartella("dialogo");
+    DentroCartella dentro(cartella.percorso);
+    std::istringstream in(std::to_string(m) + "\n" + std::to_string(n) + "\nx\n");
+    std::ostringstream console, errori;
+    console_ = &console;
+    int codice = 0;
+    {
+      LimiteFile limiteFile(limite);
+      codice = esegui(in, console, errori, pausa, &tabelle_);
+    }
+    const std::string nome = "triadiRettangole" + std::to_string(m) + "-" + std::to_string(n);
+    return {codice, console.str(), errori.str(), cartella.Leggi(nome + ".txt")};
+  }
+
   Combinatorial tabelle_[kTabelle];
   _myElement* primi_ = nullptr;
+  std::ostream* console_ = nullptr;  // the console of the dialogue in progress
 };
 
 TEST_F(Ricerca, StretchesAcrossTheAcceptedRangeReportExactlyTheReachableTriples) {
@@ -225,47 +235,68 @@ TEST_F(Ricerca, LegWithNinePrimeFactorsUsesSizesOneToEight) {
   EXPECT_EQ(lette.size(), 8u);  // one triple per size: d = 2^k
 }
 
-// However the run is cut short, the file holds whole legs: exactly what a run up to the last of
-// them writes. A stop ends it after the leg in progress; a full disk at once.
-TEST_F(Ricerca, ARunCutShortLeavesTheFileOfARunUpToItsLastWholeLeg) {
-  using Causa = FineRicerca::Causa;
+// However the run is cut short, it says so and the file holds whole legs: exactly what a run up
+// to the last of them writes, K in the message. A stop ends it after the leg in progress;
+// memory running out leaves that leg out, although it had recorded a triple; a full disk ends
+// the run at once.
+TEST_F(Ricerca, ARunCutShortTellsItAndLeavesTheFileOfARunUpToItsLastWholeLeg) {
+  const std::string file = "il file triadiRettangole1-400.txt ";
+  const std::string finoA = file + "contiene tutte le terne trovate fino al cateto K.\n";
   int pause = 0;
   const struct {
     const char* nome;
     Pausa pausa;
-    std::size_t limiteFile;
-    Causa causa;
+    rlim_t limite;
+    int codice;
+    std::string console;  // how it ends, K for the last whole leg
+    std::string errori;
   } casi[] = {
       {"segnale",
        [&] {
-         if (++pause == 5) std::raise(SIGINT);
+         if (++pause == 6) std::raise(SIGINT);
        },
-       SIZE_MAX, Causa::kSegnale},
+       RLIM_INFINITY, 0,
+       "\nRicerca interrotta dopo il cateto K: " + file +
+           "contiene tutte le terne trovate fino a quel cateto.\n",
+       ""},
       {"console",
        [&] {
-         if (++pause == 5) console_.setstate(std::ios::badbit);
+         if (++pause == 6) console_->setstate(std::ios::badbit);
        },
-       SIZE_MAX, Causa::kConsole},
+       RLIM_INFINITY, 1, "", "terne: impossibile scrivere sulla console; " + finoA},
       {"memoria",
        [&] {
-         if (++pause == 5) throw std::bad_alloc();
+         if (++pause == 6) throw std::bad_alloc();
        },
-       SIZE_MAX, Causa::kMemoria},
-      {"disco pieno", [] {}, 3000, Causa::kScrittura},
-      {"disco pieno da subito", [] {}, 0, Causa::kScrittura},
+       RLIM_INFINITY, 1, testi::kChiusura,
+       "terne: memoria insufficiente (le tabelle delle combinazioni richiedono circa 170 MB); " +
+           finoA},
+      {"disco pieno", [] {}, 3000, 1,
+       "\nScrittura non riuscita (file troppo grande): " + finoA + testi::kChiusura, ""},
+      {"disco pieno da subito", [] {}, 0, 1,
+       "\nScrittura non riuscita (file troppo grande): " + finoA + testi::kChiusura, ""},
   };
   for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
     pause = 0;
-    const Esito corta = Cerca(1, 400, c.pausa, c.limiteFile);
-    ASSERT_EQ(corta.fine.causa, c.causa) << c.nome;
-    const int salvato = corta.fine.salvato.intero();
-    EXPECT_LT(salvato, 400) << c.nome;
-    const Esito intera = Cerca(1, salvato);
-    EXPECT_EQ(corta.file.substr(0, corta.fine.byte), intera.file) << c.nome;
-    EXPECT_EQ(corta.fine.errore, c.causa == Causa::kScrittura ? ENOSPC : 0) << c.nome;
-    if (c.causa == Causa::kSegnale) {
-      EXPECT_EQ(corta.file, intera.file);
-      EXPECT_EQ(corta.console, intera.console);
+    const Dialogo corto = Esegui(1, 400, c.pausa, c.limite);
+    EXPECT_EQ(corto.codice, c.codice);
+    // No pause follows a line that the console refused (leg 12 has a triple after the 6th).
+    if (c.nome == std::string("console")) {
+      EXPECT_EQ(pause, 6);
+    }
+    const std::string& messaggio = c.errori.empty() ? corto.console : corto.errori;
+    const std::string chiave = c.errori.empty() ? c.console : c.errori;
+    const size_t k = chiave.find('K');
+    const size_t dove = messaggio.rfind(chiave.substr(0, k));
+    ASSERT_NE(dove, std::string::npos) << messaggio;
+    const int ultimo = std::atoi(messaggio.c_str() + dove + k);
+    EXPECT_EQ(messaggio.substr(dove), std::string(chiave).replace(k, 1, std::to_string(ultimo)));
+    EXPECT_LT(ultimo, 400);
+    const Dialogo intero = Esegui(1, ultimo);
+    EXPECT_EQ(corto.file, intero.file);
+    if (c.console.find("interrotta") != std::string::npos) {
+      EXPECT_EQ(corto.console.substr(0, dove) + testi::kChiusura, intero.console);
     }
   }
 }

@@ -26,12 +26,14 @@ using testi::Terna;
 
 // How a program is started, beyond its arguments.
 struct Opzioni {
-  bool senzaPausa = false;       // every pause preloaded away
-  long limiteScrittura = -1;     // the results file takes that many bytes, then the disk is full
-  bool fsyncGuasto = false;      // syncing the results file fails
-  const char* uscita = nullptr;  // standard output goes there instead of a capture file
-  bool uscitaTubo = false;       // standard output is a pipe the test reads and may close
-  rlim_t memoria = 0;            // a limit on the address space, in bytes
+  bool senzaPausa = false;      // every pause preloaded away
+  long limiteScrittura = -1;    // the results file takes that many bytes, then the disk is full
+  bool scritturaNulla = false;  // beyond it a write returns 0 and sets no error number
+  long fermaDopo = -1;          // the program stops itself once the file holds that many bytes
+  const char* fsyncGuasto = nullptr;  // syncing the results file fails: "1" (EIO) or "EINVAL"
+  const char* uscita = nullptr;       // standard output goes there instead of a capture file
+  int chiudiUscitaDopo = -1;          // standard output is a pipe the test closes after those lines
+  rlim_t memoria = 0;                 // a limit on the address space, in bytes
 };
 
 // A program started in a folder, its standard output and error captured in files there.
@@ -43,7 +45,7 @@ class Processo {
     int tubo[2];
     int tuboUscita[2] = {-1, -1};
     EXPECT_EQ(pipe(tubo), 0);
-    if (o.uscitaTubo) {
+    if (o.chiudiUscitaDopo >= 0) {
       EXPECT_EQ(pipe(tuboUscita), 0);
     }
     pid_ = fork();
@@ -54,7 +56,7 @@ class Processo {
       if (chdir(cartella.c_str()) != 0) _exit(127);
       Prepara(o);
       const char* uscita = (o.uscita != nullptr) ? o.uscita : uscita_.c_str();
-      if (o.uscitaTubo) {
+      if (o.chiudiUscitaDopo >= 0) {
         dup2(tuboUscita[1], 1);
         close(tuboUscita[0]);
         close(tuboUscita[1]);
@@ -70,7 +72,7 @@ class Processo {
     }
     close(tubo[0]);
     ingresso_ = tubo[1];
-    if (o.uscitaTubo) {
+    if (o.chiudiUscitaDopo >= 0) {
       close(tuboUscita[1]);
       uscitaTubo_ = tuboUscita[0];
     }
@@ -92,6 +94,18 @@ class Processo {
     ingresso_ = -1;
   }
   void Segnala(int segnale) { kill(pid_, segnale); }
+  // Waits until the program has stopped itself; false when it ended or time ran out first.
+  bool AttendiFermo(std::chrono::seconds limite = 60s) {
+    const auto fine = std::chrono::steady_clock::now() + limite;
+    while (stato_ < 0 && std::chrono::steady_clock::now() < fine) {
+      int stato = 0;
+      const pid_t pid = waitpid(pid_, &stato, WNOHANG | WUNTRACED);
+      if (pid == pid_ && WIFSTOPPED(stato)) return true;
+      if (pid == pid_) stato_ = stato;
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
   // Reads the output pipe until `righe` lines have come, then closes it, as `head` does.
   void ChiudiUscitaDopo(int righe) {
     char c = 0;
@@ -134,13 +148,15 @@ class Processo {
   static void Prepara(const Opzioni& o) {
     std::string preload;
     if (o.senzaPausa) preload = SENZA_PAUSA_LIB;
-    if (o.limiteScrittura >= 0 || o.fsyncGuasto) {
+    if (o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr) {
       preload += std::string(preload.empty() ? "" : " ") + DISCO_GUASTO_LIB;
     }
     if (o.limiteScrittura >= 0) {
       setenv("TERNE_LIMITE_SCRITTURA", std::to_string(o.limiteScrittura).c_str(), 1);
     }
-    if (o.fsyncGuasto) setenv("TERNE_FSYNC_GUASTO", "1", 1);
+    if (o.scritturaNulla) setenv("TERNE_SCRITTURA_NULLA", "1", 1);
+    if (o.fermaDopo >= 0) setenv("TERNE_FERMA_DOPO", std::to_string(o.fermaDopo).c_str(), 1);
+    if (o.fsyncGuasto != nullptr) setenv("TERNE_FSYNC_GUASTO", o.fsyncGuasto, 1);
     if (!preload.empty()) {
       setenv("LD_PRELOAD", preload.c_str(), 1);
       setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
@@ -171,6 +187,10 @@ Esito Terne(const CartellaProva& cartella, const std::string& ingresso) {
   EXPECT_EQ(p.Errori(), "");
   return {p.Uscita(), (stato >= 0 && WIFEXITED(stato)) ? WEXITSTATUS(stato) : -1};
 }
+
+const char kConservato[] =
+    "Il file triadiRettangole4-4.txt c'era gia': e' stato conservato come "
+    "triadiRettangole4-4.txt~.\n";
 
 const char kPrimiMancanti[] =
     "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file numeriPrimi.txt. "
@@ -388,13 +408,13 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
     Opzioni opzioni;
     int codice;
     std::function<void(const Processo&, const CartellaProva&)> controlla;
+    // With fermaDopo: what the test does while the program is held, before it goes on.
+    std::function<void(const Processo&, const CartellaProva&)> durante = nullptr;
   } casi[] = {
-      {"file dei risultati su /dev/full",
-       [](const CartellaProva& c) {
-         std::filesystem::create_symlink("/dev/full", c / "triadiRettangole4-4.txt");
-       },
+      {"disco pieno da subito",
+       [](const CartellaProva&) {},
        "4\n4\nx\n",
-       {.senzaPausa = true},
+       {.senzaPausa = true, .limiteScrittura = 0},
        1,
        [&](const Processo& p, const CartellaProva&) {
          EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) + pieno +
@@ -421,7 +441,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
       {"sincronizzazione col disco non riuscita",
        [](const CartellaProva&) {},
        "4\n4\nx\n",
-       {.senzaPausa = true, .fsyncGuasto = true},
+       {.senzaPausa = true, .fsyncGuasto = "1"},
        1,
        [](const Processo& p, const CartellaProva& c) {
          EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) +
@@ -431,10 +451,106 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                                    testi::kChiusura);
          EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
        }},
+      {"una scrittura che non prende nulla e non dice perche'",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .limiteScrittura = 16384, .scritturaNulla = true},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int k = CatetoNominato(p.Uscita());
+         EXPECT_NE(p.Uscita().find("\nScrittura non riuscita (errore di lettura o scrittura sul "
+                                   "dispositivo): il file " +
+                                   mille + " contiene tutte le terne trovate fino al cateto " +
+                                   std::to_string(k) + ".\n"),
+                   std::string::npos);
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+       }},
+      {"un file che non si puo' sincronizzare, come un dispositivo",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.senzaPausa = true, .fsyncGuasto = "EINVAL"},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(), Completa(Terna(3, 4, 5)));
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"un file precedente e' conservato",
+       [](const CartellaProva& c) { c.Scrivi("triadiRettangole4-4.txt", "vecchio\n"); },
+       "4\n4\nx\n",
+       {.senzaPausa = true},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(),
+                   Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt~"), "vecchio\n");
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"un collegamento simbolico al posto del file",
+       [](const CartellaProva& c) {
+         c.Scrivi("bersaglio.txt", "intatto\n");
+         std::filesystem::create_symlink("bersaglio.txt", c / "triadiRettangole4-4.txt");
+       },
+       "4\n4\nx\n",
+       {.senzaPausa = true},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(),
+                   Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
+         EXPECT_EQ(c.Leggi("bersaglio.txt"), "intatto\n");
+         EXPECT_TRUE(std::filesystem::is_symlink(c / "triadiRettangole4-4.txt~"));
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"una seconda esecuzione dello stesso intervallo nella stessa cartella",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .fermaDopo = 4096},
+       0,
+       [&](const Processo&, const CartellaProva& c) {
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, 3000));
+       },
+       [&](const Processo&, const CartellaProva& c) {
+         Processo seconda(TERNE_BIN, c.percorso, {}, {.senzaPausa = true});
+         seconda.Scrivi("1\n3000\nx\n");
+         EXPECT_EQ(seconda.Attendi(), 0);
+         EXPECT_EQ(seconda.Uscita(),
+                   Inizio() + testi::Tabelle() + "\n Il file " + mille +
+                       " e' gia' in scrittura da un'altra esecuzione di terne in questa cartella. "
+                       "Attendere che finisca e poi ripetere l'operazione. Inserire un carattere "
+                       "e premere invio per terminare... ");
+       }},
+      {"il file spostato durante la ricerca, un altro al suo posto, poi il disco pieno",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .limiteScrittura = 16384, .fermaDopo = 4096},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int k = CatetoNominato(p.Uscita());
+         ASSERT_GT(k, 100);
+         EXPECT_EQ(c.Leggi(mille + ".spostato"), FileDiUnaRicerca(1, k));
+         EXPECT_EQ(c.Leggi(mille), "un altro file\n");
+       },
+       [&](const Processo&, const CartellaProva& c) {
+         std::filesystem::rename(c / mille, c / (mille + ".spostato"));
+         c.Scrivi(mille, "un altro file\n");
+       }},
+      {"console chiusa durante la pausa",
+       [](const CartellaProva&) {},
+       "1\n300\nx\n",
+       {.chiudiUscitaDopo = 5 + 16 + 1},  // the banner, the tables and the first triple
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int l = CatetoNominato(p.Errori());
+         EXPECT_EQ(p.Errori(),
+                   "terne: impossibile scrivere sulla console; il file "
+                   "triadiRettangole1-300.txt contiene tutte le terne trovate fino "
+                   "al cateto " +
+                       std::to_string(l) + ".\n");
+         EXPECT_EQ(c.Leggi("triadiRettangole1-300.txt"), FileDiUnaRicerca(1, l));
+       }},
       {"console chiusa dopo 40 righe, come da | head -n 40",
        [](const CartellaProva&) {},
        "1\n3000\nx\n",
-       {.senzaPausa = true, .uscitaTubo = true},
+       {.senzaPausa = true, .chiudiUscitaDopo = 40},
        1,
        [&](const Processo& p, const CartellaProva& c) {
          const std::string e = p.Errori();
@@ -501,7 +617,12 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
     Processo p(TERNE_BIN, cartella.percorso, {}, c.opzioni);
     p.Scrivi(c.ingresso);
     p.ChiudiIngresso();
-    if (c.opzioni.uscitaTubo) p.ChiudiUscitaDopo(40);
+    if (c.durante) {
+      ASSERT_TRUE(p.AttendiFermo());
+      c.durante(p, cartella);
+      p.Segnala(SIGCONT);
+    }
+    if (c.opzioni.chiudiUscitaDopo >= 0) p.ChiudiUscitaDopo(c.opzioni.chiudiUscitaDopo);
     const int stato = p.Attendi(60s);
     ASSERT_TRUE(stato >= 0 && WIFEXITED(stato)) << "stato " << stato;
     EXPECT_EQ(WEXITSTATUS(stato), c.codice);
@@ -554,38 +675,19 @@ TEST(Interruzione, SighupStopsCleanlyAndKeepsEveryResult) {
   ControllaInterruzione(SIGHUP, 4);
 }
 
-TEST(Interruzione, ASecondSignalDuringTheWrapUpEndsTheProgramAtOnce) {
-  CartellaProva cartella("doppio");
-  Processo p(TERNE_BIN, cartella.percorso);
-  p.Scrivi("512\n512\n");  // the rest of this leg's splits take a while after its first triple
-  ASSERT_TRUE(p.AttendiTesto("La terna"));
-  p.Segnala(SIGINT);
-  std::this_thread::sleep_for(20ms);
-  p.Segnala(SIGINT);
-  const int stato = p.Attendi(20s);
-  ASSERT_GE(stato, 0);
-  EXPECT_TRUE(WIFSIGNALED(stato) && WTERMSIG(stato) == SIGINT);
-}
-
 // The results file on disk always holds every record written so far: a run killed outright
-// leaves a prefix of the full results. The pauses are preloaded away so that records reach the
-// file (100 legs after their triple) within the test's time.
+// leaves a prefix of the full results. The run is held once its file holds 8 KiB, so the kill
+// always lands in the middle of it.
 TEST(Interruzione, AKilledRunLeavesAPrefixOfTheFullResults) {
-  const std::string nome = "triadiRettangole1-3000.txt";
   CartellaProva cartella("ucciso");
-  Processo p(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true});
+  Processo p(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true, .fermaDopo = 8192});
   p.Scrivi("1\n3000\n");
-  ASSERT_TRUE(p.AttendiTesto(" , 1500 , ", 120s));
+  ASSERT_TRUE(p.AttendiFermo());
   p.Segnala(SIGKILL);
   p.Attendi();
-  const std::string parziale = cartella.Leggi(nome);
-
-  CartellaProva riferimento("ucciso_rif");
-  Processo intera(TERNE_BIN, riferimento.percorso, {}, {.senzaPausa = true});
-  intera.Scrivi("1\n3000\nx\n");
-  ASSERT_EQ(intera.Attendi(120s), 0);
-  const std::string completo = riferimento.Leggi(nome);
-  EXPECT_GT(parziale.size(), 1000u);
+  const std::string parziale = cartella.Leggi("triadiRettangole1-3000.txt");
+  const std::string completo = FileDiUnaRicerca(1, 3000);
+  EXPECT_GE(parziale.size(), 8192u);
   EXPECT_LT(parziale.size(), completo.size());
   EXPECT_EQ(completo.substr(0, parziale.size()), parziale);
   EXPECT_EQ(parziale.back(), '\n');

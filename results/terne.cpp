@@ -1,12 +1,5 @@
 #include "results/terne.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <string_view>
-#include <unordered_map>
 #include <utility>
 
 stringa testoDi(const numero& x) {
@@ -18,7 +11,7 @@ stringa testoDi(const numero& x) {
 
 namespace {
 
-// "b,c,a" written into `testo`; returns its length. Every exact split passes here, most of
+// "b,c,a" written into `testo`; returns its length. Every exact split passes here, many of
 // them repeats, so no text is allocated before the repeat test.
 int testoTerna(const numero& b, const numero& c, const numero& a,
                char (&testo)[3 * (numero::kCifreTesto + 1)]) {
@@ -33,63 +26,39 @@ int testoTerna(const numero& b, const numero& c, const numero& a,
   return lunghezza;
 }
 
-// Beside the pending lists, their records by text: the repeat test looks the text up instead of
-// walking the list, with the same answer. An entry names the list of its record by the address
-// of the list's tail link, which the list's owner keeps for the life of the list.
-struct Voce {
-  _pTerne* record;
-  _pTerne** lista;
-};
-using Indice = std::unordered_multimap<std::string_view, Voce>;
-
-Indice& indice() {
-  static Indice voci;
-  return voci;
-}
-
-bool pendente(std::string_view testo, _pTerne** lista) {
-  const auto [primo, ultimo] = indice().equal_range(testo);
-  for (auto v = primo; v != ultimo; ++v) {
-    if (v->second.lista == lista) return true;
-  }
-  return false;
-}
-
-// Drops a record from the index, before it is released.
-void dimentica(_pTerne* record) {
-  const auto [primo, ultimo] = indice().equal_range(std::string_view(record->terna.str));
-  for (auto v = primo; v != ultimo; ++v) {
-    if (v->second.record == record) {
-      indice().erase(v);
-      return;
-    }
-  }
-}
-
 }  // namespace
 
-bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail) {
+TernePendenti::~TernePendenti() {
+  while (head_ != nullptr) {
+    _pTerne* piuVecchio = head_->next;
+    delete head_;
+    head_ = piuVecchio;
+  }
+}
+
+bool registraTerna(numero b, numero c, numero a, TernePendenti& pendenti) {
   const numero cateto = a;
   if (b > c) std::swap(b, c);
   if (b > a) std::swap(b, a);
   if (c > a) std::swap(c, a);
   char testo[3 * (numero::kCifreTesto + 1)];
   const int lunghezza = testoTerna(b, c, a, testo);
-  if (pendente(std::string_view(testo, lunghezza), tail)) return false;
+  if (pendenti.indice_.count(std::string_view(testo, lunghezza)) != 0) return false;
   _pTerne* record = new _pTerne{stringa(testo), cateto};
   try {
-    indice().emplace(std::string_view(record->terna.str), Voce{record, tail});
+    pendenti.indice_.emplace(std::string_view(record->terna.str, lunghezza), record);
   } catch (...) {
     delete record;
     throw;
   }
-  if (*head == nullptr) {
-    *tail = record;
+  if (pendenti.head_ == nullptr) {
+    pendenti.tail_ = record;
   } else {
-    record->next = *head;
-    (*head)->prev = record;
+    record->next = pendenti.head_;
+    pendenti.head_->prev = record;
   }
-  *head = record;
+  pendenti.head_ = record;
+  ++pendenti.registrate_;
   return true;
 }
 
@@ -100,60 +69,53 @@ bool ternaPresente(const stringa& terna, _pTerne* piuRecente) {
   return false;
 }
 
-void scriviTerne(_pTerne** tail, numero cateto, std::ostream& file) {
-  const int soglia = cateto.intero() - 100;
+bool scriviTerne(TernePendenti& pendenti, numero cateto, FileRisultati& file) {
+  const int soglia = cateto.intero() - kFinestra;
   bool scritto = false;
-  while (*tail != nullptr && (*tail)->cateto.intero() <= soglia) {
-    _pTerne* r = *tail;
-    file << r->terna.str << "\n";
-    if (!file) break;
-    *tail = r->prev;
-    if (*tail != nullptr) (*tail)->next = nullptr;
-    dimentica(r);
+  while (pendenti.tail_ != nullptr && pendenti.tail_->cateto.intero() <= soglia) {
+    _pTerne* r = pendenti.tail_;
+    pendenti.tail_ = r->prev;
+    if (pendenti.tail_ != nullptr) {
+      pendenti.tail_->next = nullptr;
+    } else {
+      pendenti.head_ = nullptr;
+    }
+    const std::string_view testo(r->terna.str);
+    file.accoda(testo.data(), static_cast<int>(testo.size()));
+    file.accoda("\n", 1);
+    pendenti.indice_.erase(testo);
     delete r;
     scritto = true;
   }
-  // Keeps the file on disk complete up to the records written, should the run be stopped.
-  if (scritto) file.flush();
+  // Each batch reaches the file at once, so a run stopped in any way keeps what it found.
+  return scritto ? file.scriviLotto() : file.errore() == 0;
 }
 
-void rilasciaTerne(_pTerne* head) {
-  while (head != nullptr) {
-    _pTerne* piuVecchio = head->next;
-    dimentica(head);
-    delete head;
-    head = piuVecchio;
-  }
-}
-
-bool apriFileRisultati(const numero& M, const numero& N, stringa& nome, std::ofstream& file,
-                       std::ostream& out) {
-  nome = stringa("triadiRettangole");
+stringa nomeFileRisultati(const numero& M, const numero& N) {
+  stringa nome("triadiRettangole");
   nome += testoDi(M);
   nome += stringa("-");
   nome += testoDi(N);
   nome += stringa(".txt");
-  file.open(nome.caratteri(), std::ios::out | std::ios::trunc);
-  if (file.is_open()) return true;
-  out << "\n Il file " << nome.str
-      << " non puo' essere creato. Controllare la cartella di lavoro e ripetere l'operazione. "
-         "Inserire un carattere e premere invio per terminare... ";
+  return nome;
+}
+
+bool apriFileRisultati(const stringa& nome, FileRisultati& file, std::ostream& out) {
+  bool conservato = false;
+  const FileRisultati::Apertura esito = file.apri(nome.str, conservato);
+  if (conservato) {
+    out << "Il file " << nome.str << " c'era gia': e' stato conservato come " << nome.str << "~.\n";
+  }
+  if (esito == FileRisultati::Apertura::kAperto) return true;
+  if (esito == FileRisultati::Apertura::kOccupato) {
+    out << "\n Il file " << nome.str
+        << " e' gia' in scrittura da un'altra esecuzione di terne in questa cartella. Attendere "
+           "che finisca e poi ripetere l'operazione. Inserire un carattere e premere invio per "
+           "terminare... ";
+  } else {
+    out << "\n Il file " << nome.str
+        << " non puo' essere creato. Controllare la cartella di lavoro e ripetere l'operazione. "
+           "Inserire un carattere e premere invio per terminare... ";
+  }
   return false;
-}
-
-int salvaSulDisco(std::ofstream& file, const stringa& nome) {
-  errno = 0;
-  if (!file.flush()) return errno != 0 ? errno : EIO;
-  // The stream does not show its descriptor; syncing another one of the same file is the same.
-  const int fd = open(nome.str, O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  int errore = (fsync(fd) == 0 || errno == EINVAL || errno == EROFS) ? 0 : errno;
-  if (close(fd) != 0 && errore == 0) errore = errno;
-  return errore;
-}
-
-int riportaA(const stringa& nome, long long byte) {
-  struct stat stato;
-  if (stat(nome.str, &stato) != 0 || !S_ISREG(stato.st_mode) || stato.st_size <= byte) return 0;
-  return truncate(nome.str, static_cast<off_t>(byte)) == 0 ? 0 : errno;
 }

@@ -1,15 +1,20 @@
 // The triples found by the search: the pending list with its repeat test, and the results file.
 //
-// A triple is kept pending for 100 legs, so that finding it again through another split or at a
-// later leg neither prints nor records it twice; then it is written to the results file, one
-// line "smallest,middle,largest" each, in the order in which the triples were found.
+// A triple is kept pending for kFinestra legs, so that finding it again through another split
+// or at a later leg neither prints nor records it twice; then it is written to the results
+// file, one line "smallest,middle,largest" each, in the order in which the triples were found.
 #pragma once
 
-#include <fstream>
 #include <ostream>
+#include <string_view>
+#include <unordered_map>
 
 #include "numero/numero.h"
+#include "results/file_risultati.h"
 #include "stringa/stringa.h"
+
+// A triple found again within this many legs of its record is a repeat.
+constexpr int kFinestra = 100;
 
 struct _pTerne {
   stringa terna;            // "a,b,c" in increasing order
@@ -18,39 +23,47 @@ struct _pTerne {
   _pTerne* prev = nullptr;  // the next newer record
 };
 
+// The pending records of one search, newest first. Beside the list, which is the truth, an
+// index of the records by text answers the repeat test without walking the list.
+class TernePendenti {
+ public:
+  TernePendenti() = default;
+  ~TernePendenti();  // releases every record still pending
+  TernePendenti(const TernePendenti&) = delete;
+  TernePendenti& operator=(const TernePendenti&) = delete;
+
+  _pTerne* head() const { return head_; }  // the newest record, null when none is pending
+  _pTerne* tail() const { return tail_; }  // the oldest
+  long long registrate() const { return registrate_; }  // records made since the start
+
+ private:
+  friend bool registraTerna(numero b, numero c, numero a, TernePendenti& pendenti);
+  friend bool scriviTerne(TernePendenti& pendenti, numero cateto, FileRisultati& file);
+
+  _pTerne* head_ = nullptr;
+  _pTerne* tail_ = nullptr;
+  long long registrate_ = 0;
+  std::unordered_map<std::string_view, _pTerne*> indice_;  // views of the records' own texts
+};
+
 // Records the triple (other leg b, hypotenuse c, examined leg a) as the newest pending record,
-// unless the same text is already pending. True when it was recorded. An index of the pending
-// texts answers the repeat test; it knows each list by the address `tail`, so every call for
-// one list passes the same tail link, and its records leave only through scriviTerne or
-// rilasciaTerne.
-bool registraTerna(numero b, numero c, numero a, _pTerne** head, _pTerne** tail);
+// unless the same text is already pending. True when it was recorded.
+bool registraTerna(numero b, numero c, numero a, TernePendenti& pendenti);
 
 // True when some record from `piuRecente` towards the older ones holds the text.
 bool ternaPresente(const stringa& terna, _pTerne* piuRecente);
 
-// Writes and releases, oldest first, every record found at least 100 legs before `cateto`,
-// flushing the file when it wrote any. When it empties the list *tail becomes null while the
-// caller's head still names a released record: the caller resets head. Once the file refuses a
-// write the record stays pending and nothing more is written: the caller tests the stream.
-void scriviTerne(_pTerne** tail, numero cateto, std::ostream& file);
-
-// Releases every record still pending (they are written out before the program ends, except
-// after an early exit).
-void rilasciaTerne(_pTerne* head);
+// Writes, oldest first, every record found at least kFinestra legs before `cateto` as one
+// batch, and releases them. False when the file refused the batch.
+bool scriviTerne(TernePendenti& pendenti, numero cateto, FileRisultati& file);
 
 // The decimal text of a non-negative value as a stringa.
 stringa testoDi(const numero& x);
 
-// The results-file phase: names the file "triadiRettangole" M "-" N ".txt" and opens it empty.
-// When it cannot be created prints a message naming it and returns false.
-bool apriFileRisultati(const numero& M, const numero& N, stringa& nome, std::ofstream& file,
-                       std::ostream& out);
+// "triadiRettangole" M "-" N ".txt".
+stringa nomeFileRisultati(const numero& M, const numero& N);
 
-// Flushes the results file and has the system put it on the disk. Returns 0, or the errno of
-// the failure. A file that cannot be synced, such as a device, counts as saved.
-int salvaSulDisco(std::ofstream& file, const stringa& nome);
-
-// Cuts the closed results file back to its first `byte` bytes, dropping what a failed write
-// left after the last whole leg. Returns 0, or the errno of the failure; anything but a
-// regular file is left alone.
-int riportaA(const stringa& nome, long long byte);
+// The results-file phase of terne: opens the file named after the range for a new run (see
+// FileRisultati::apri) and says on out when an earlier file was kept. When it cannot be opened
+// prints the message that says why and returns false.
+bool apriFileRisultati(const stringa& nome, FileRisultati& file, std::ostream& out);
