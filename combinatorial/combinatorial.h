@@ -61,7 +61,8 @@ class Combinatorial {
 };
 
 // Replaces the table by the one read from s. A count that is 0 or implausibly large ends the
-// extraction with nothing stored; blanks and carriage returns in body lines are dropped.
+// extraction with nothing stored. Blanks, carriage returns and NUL bytes in body lines are
+// dropped: they are no part of an element, nor of its 30 characters.
 std::istream& operator>>(std::istream& s, Combinatorial& t);
 // Writes the table in the file format, piece by piece; an empty table writes nothing.
 std::ostream& operator<<(std::ostream& s, Combinatorial& t);

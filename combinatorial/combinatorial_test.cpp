@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 using Lista = std::vector<std::vector<int>>;
 
 std::vector<int> Posizioni(_myElement* c) {
@@ -177,6 +179,7 @@ TEST(Combinatorial, ReaderTolerances) {
        {{Intero(214748364799999998)}, {Intero(214748364799999999)}},
        {}},
       {"riga scartata di 199 caratteri", std::string(199, 'x') + "\n( 4 )\n( 1 )\n0\n", {{0}}, {}},
+      {"byte NUL negli elementi", "\n( 4 )\n( 1 )\n1\0002 , \0003\n"s, {{12}, {3}}, {}},
   };
   for (const auto& c : casi) {
     Combinatorial t;

@@ -850,13 +850,17 @@ TEST(Prepara, WritesMissingFilesAndLeavesExistingOnesUnlessForced) {
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), "2\t3\n");
   EXPECT_EQ(cartella.Leggi("Combinations04.txt"),
             "\n( 4 )\n( 1 )\n0 , 1 , 2 , 3\n\n( 4 )\n( 2 )\n0.1 , 0.2 , 0.3 , 1.2 , 1.3 , 2.3\n");
-  // Every prime up to the limit, the limit itself when prime, and the first prime above it.
-  for (const auto& [limite, primi] : {std::pair{"20", "2\t3\t5\t7\t11\t13\t17\t19\t23\n"},
-                                      {"23", "2\t3\t5\t7\t11\t13\t17\t19\t23\t29\n"},
-                                      {"2", "2\t3\n"}}) {
+  // Every prime up to the limit, the limit itself when prime, and the first prime above it,
+  // however far beyond (541 after 524); ten to a line, so the last line ends the table.
+  for (const auto& [limite, ultimaRiga] :
+       {std::pair{"20", "2\t3\t5\t7\t11\t13\t17\t19\t23\n"},
+        {"23", "2\t3\t5\t7\t11\t13\t17\t19\t23\t29\n"},
+        {"2", "2\t3\n"},
+        {"524", "467\t479\t487\t491\t499\t503\t509\t521\t523\t541\n"}}) {
     Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "--fino-a", limite});
     EXPECT_EQ(p.Attendi(), 0);
-    EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primi) << limite;
+    const std::string primi = cartella.Leggi("numeriPrimi.txt");
+    EXPECT_EQ(primi.substr(primi.rfind('\n', primi.size() - 2) + 1), ultimaRiga) << limite;
   }
   for (int n = 4; n <= 19; ++n) {
     const std::string nome =
