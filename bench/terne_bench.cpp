@@ -1,11 +1,11 @@
 // Benchmarks of the work between the pauses: loading the tables, factoring a square, one leg
-// of each factor count, the repeat test over a full pending list, and a stretch of legs.
+// of each factor count, the repeat test over a full pending list, the index of the splits, and
+// the search of a stretch of legs and of them all.
 // Run from a folder that holds the input files (bench/esegui.sh prepares one).
 #include <benchmark/benchmark.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <sstream>
 #include <string>
 
@@ -19,6 +19,7 @@ namespace {
 // The tables and the prime table, loaded once for the benchmarks that search.
 struct Dati {
   Combinatorial tabelle[kTabelle];
+  Suddivisioni suddivisioni{tabelle};  // filled by the first benchmarks that search
   _myElement* primi = new _myElement;
   Dati() {
     std::ostringstream ignorato;
@@ -66,7 +67,7 @@ void Cateto(benchmark::State& stato) {
     TernePendenti pendenti;
     FileRisultati file;
     std::ostringstream console;
-    ContestoRicerca ricerca{d.primi, d.tabelle, pendenti, file, console, nessuna};
+    ContestoRicerca ricerca{d.primi, d.suddivisioni, pendenti, file, &console, nessuna};
     esaminaCateto(numero(a), ricerca);
   }
 }
@@ -93,27 +94,19 @@ void RipetizioneRifiutata(benchmark::State& stato) {
 }
 BENCHMARK(RipetizioneRifiutata)->Arg(1000)->Unit(benchmark::kNanosecond);
 
-// The two products of every split of a leg of 18 factors (2^9): over the stored combinations
-// and the positions they lack.
-void Prodotti(benchmark::State& stato) {
+// Reading the index of the splits of one shape from its table, the first time a leg of that
+// shape comes: 2^9, eighteen equal factors, the largest table.
+void IndiceSuddivisioni(benchmark::State& stato) {
   Dati& d = dati();
-  _myElement* fattori = nullptr;
-  fattorizza(numero(512) * numero(512), d.primi, &fattori);
-  const VistaFattori vista(fattori);
   for (auto _ : stato) {
-    for (int k = 1; k <= 8; ++k) {
-      for (_myElement* s = d.tabelle[18].combinations(numero(k)); s != nullptr; s = s->next) {
-        numero prodottoS, prodottoC;
-        std::uint32_t posizioni = 0;
-        prodotto(&prodottoS, s, vista, posizioni);
-        benchmark::DoNotOptimize(prodottoComplemento(&prodottoC, posizioni, vista));
-      }
-    }
+    Suddivisioni suddivisioni(d.tabelle);
+    benchmark::DoNotOptimize(suddivisioni.maschere(18, 0, 1));
   }
-  rilasciaLista(fattori);
 }
-BENCHMARK(Prodotti)->Unit(benchmark::kMillisecond);
+BENCHMARK(IndiceSuddivisioni)->Unit(benchmark::kMillisecond);
 
+// The search of the legs 1 … range(0) as terne-cerca runs it: no console, no pause, the records
+// written to a file in memory, the index of the splits filled as it goes; start-up excluded.
 void Tratto(benchmark::State& stato) {
   Dati& d = dati();
   const Pausa nessuna = [] {};
@@ -122,13 +115,14 @@ void Tratto(benchmark::State& stato) {
     const int fd = memfd_create("risultati", MFD_CLOEXEC);
     FileRisultati file;
     file.usa(fd);
-    std::ostringstream console;
-    ContestoRicerca ricerca{d.primi, d.tabelle, pendenti, file, console, nessuna};
+    Suddivisioni suddivisioni(d.tabelle);
+    ContestoRicerca ricerca{d.primi, suddivisioni, pendenti, file, nullptr, nessuna};
     cicloCateti(numero(1), numero(stato.range(0)), ricerca);
     close(fd);
   }
 }
 BENCHMARK(Tratto)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Tratto)->Arg(kCatetoMassimo)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,7 +1,5 @@
 #include "driver/esecuzione.h"
 
-#include <cerrno>
-#include <cstring>
 #include <new>
 
 #include "primes/primi.h"
@@ -44,37 +42,6 @@ void attesaFinale(std::istream& in, std::ostream& out, numero& N) {
   if (out) attendiRisposta(in, N);
 }
 
-// The system's reason for a failed write or sync, in the user's language.
-const char* motivo(int errore) {
-  switch (errore) {
-    case ENOSPC:
-      return "spazio esaurito sul disco";
-    case EDQUOT:
-      return "quota del disco esaurita";
-    case EIO:
-      return "errore di lettura o scrittura sul dispositivo";
-    case EFBIG:
-      return "file troppo grande";
-    case EROFS:
-      return "disco in sola lettura";
-    case EACCES:
-    case EPERM:
-      return "permesso negato";
-    default:
-      return std::strerror(errore);
-  }
-}
-
-// "il file NOME contiene tutte le terne trovate fino al cateto K", or that it holds none.
-void descriviFile(std::ostream& os, const stringa& nome, const numero& M, const numero& K) {
-  os << "il file " << nome.str;
-  if (K < M) {
-    os << " non contiene nessuna terna";
-  } else {
-    os << " contiene tutte le terne trovate fino al cateto " << K;
-  }
-}
-
 void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream& out) {
   out << "\nRicerca interrotta dopo il cateto " << ultimo << ": il file " << nome.str
       << " contiene tutte le terne trovate fino a quel cateto.\n"
@@ -83,11 +50,11 @@ void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream&
 
 void avvisaScrittura(std::ostream& os, int errore, int taglio, const stringa& nome, const numero& M,
                      const FineRicerca& fine) {
-  os << "\nScrittura non riuscita (" << motivo(errore) << "): ";
-  descriviFile(os, nome, M, fine.salvato);
+  os << "\nScrittura non riuscita (" << motivoErrore(errore) << "): ";
+  descriviContenuto(os, nome, M, fine.salvato);
   os << ".\n";
   if (taglio != 0) {
-    os << "In fondo al file puo' restare una riga incompleta (" << motivo(taglio) << ").\n";
+    os << "In fondo al file puo' restare una riga incompleta (" << motivoErrore(taglio) << ").\n";
   }
   os << std::flush;
 }
@@ -99,7 +66,7 @@ void avvisaSuErrori(std::ostream& err, const char* guasto, const stringa* nome =
   err << "terne: " << guasto;
   if (nome != nullptr) {
     err << "; ";
-    descriviFile(err, *nome, M, K);
+    descriviContenuto(err, *nome, M, K);
   }
   err << ".\n" << std::flush;
 }
@@ -155,8 +122,9 @@ int cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::o
     attendiRisposta(in, N);
     return 0;
   }
+  Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
-  ContestoRicerca ricerca{primi, tabelle, pendenti, file, out, pausa};
+  ContestoRicerca ricerca{primi, suddivisioni, pendenti, file, &out, pausa};
   FineRicerca fine = cicloCateti(M, N, ricerca);
   return concludi(fine, file, nome, M, N, in, out, err);
 }

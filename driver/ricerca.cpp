@@ -39,21 +39,21 @@ void esaminaCateto(numero a, ContestoRicerca& ricerca) {
   const int t = contaElementi(lista.primo);
   if (t < 4 || t > 19) return;
   const VistaFattori fattori(lista.primo);
-  Combinatorial& tabella = ricerca.tabelle[t];
+  const std::uint32_t confini = fattori.confini();
   for (int k = 1; k < std::ceil(t * 0.5); ++k) {
-    for (_myElement* s = tabella.combinations(numero(k)); s != nullptr; s = s->next) {
-      // d over the stored combination, e over its complement: the positions it lacks.
+    for (const std::uint32_t posizioni : ricerca.suddivisioni.maschere(t, confini, k)) {
+      // d over the chosen positions, e over those they leave.
       numero d;
       numero e;
-      std::uint32_t posizioni = 0;
-      prodotto(&d, s, fattori, posizioni);
+      prodottoScelti(&d, posizioni, fattori);
       prodottoComplemento(&e, posizioni, fattori);
       const int x = (d < e) ? (e - d).intero() : (d - e).intero();
       const int y = (d < e) ? (e + d).intero() : (d + e).intero();
       const numero b(x / 2);
       const numero c(y / 2);
       if (!esatta(quadrato, b, c) || !registraTerna(b, c, a, ricerca.pendenti)) continue;
-      std::ostream& out = ricerca.out;
+      if (ricerca.console == nullptr) continue;
+      std::ostream& out = *ricerca.console;
       out << "La terna di numeri interi: " << b << " , " << a << " , " << c << " e' Pitagorica.\n"
           << std::flush;
       if (out) ricerca.pausa();  // no one sees a line the console refused
@@ -71,7 +71,8 @@ FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricer
       esaminaCateto(cateto, ricerca);
       fine.ultimo = cateto;
       if (!scriviControllato(cateto.intero(), ricerca, fine)) break;
-      if (!ricerca.out) fine.causa = Causa::kConsole;
+      if (ricerca.dopoCateto) ricerca.dopoCateto(cateto);
+      if (ricerca.console != nullptr && !*ricerca.console) fine.causa = Causa::kConsole;
       if (interruzioneRichiesta()) fine.causa = Causa::kSegnale;
       if (fine.causa != Causa::kCompleta) break;
     }

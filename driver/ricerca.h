@@ -5,7 +5,7 @@
 #include <functional>
 #include <ostream>
 
-#include "combinatorial/combinatorial.h"
+#include "combinatorial/suddivisioni.h"
 #include "numero/myelement.h"
 #include "numero/numero.h"
 #include "results/file_risultati.h"
@@ -19,17 +19,20 @@ constexpr int kCatetoMassimo = 65535;
 
 // What the search works with; the caller owns all of it.
 struct ContestoRicerca {
-  _myElement* primi;        // the prime table
-  Combinatorial* tabelle;   // kTabelle entries, complete at 4 … 19
-  TernePendenti& pendenti;  // the records not yet written
-  FileRisultati& file;      // where they go
-  std::ostream& out;        // the console: one line per new triple
-  const Pausa& pausa;       // after each line the console took
+  _myElement* primi;           // the prime table
+  Suddivisioni& suddivisioni;  // the combination tables, complete at 4 … 19, with their index
+  TernePendenti& pendenti;     // the records not yet written
+  FileRisultati& file;         // where they go
+  std::ostream* console;       // one line per new triple, each followed by the pause; or none
+  const Pausa& pausa;
+  // Called after every leg examined to its end, its records written; may be empty.
+  std::function<void(const numero& cateto)> dopoCateto = nullptr;
 };
 
-// Examines leg a: factors a * a, walks the table of as many positions as it has factors (4 …
-// 19) through the sizes below half of them, and for each exact split records the triple;
-// a new one is printed and followed by the pause.
+// Examines leg a: factors a * a, takes the table of as many positions as it has factors (4 …
+// 19) through the sizes below half of them, and for each exact split records the triple; a new
+// one is printed and followed by the pause. Of the combinations that choose equal factors only
+// the first can give a new triple, so only that one is tried.
 // REQUIRES: 1 <= a <= kCatetoMassimo.
 void esaminaCateto(numero a, ContestoRicerca& ricerca);
 

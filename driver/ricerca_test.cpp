@@ -138,7 +138,8 @@ class Ricerca : public testing::Test {
     file.usa(fd);
     TernePendenti pendenti;
     const Pausa nessuna = [] {};
-    ContestoRicerca ricerca{primi_, tabelle_, pendenti, file, console, nessuna};
+    Suddivisioni suddivisioni(tabelle_);
+    ContestoRicerca ricerca{primi_, suddivisioni, pendenti, file, &console, nessuna};
     EXPECT_EQ(cicloCateti(numero(m), numero(n), ricerca).causa, FineRicerca::Causa::kCompleta);
     EXPECT_EQ(pendenti.head(), nullptr);
     std::string testo(static_cast<size_t>(lseek(fd, 0, SEEK_END)), '\0');

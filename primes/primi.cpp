@@ -92,30 +92,48 @@ bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out) {
   return true;
 }
 
+namespace {
+
+std::uint64_t senzaSegno(const numero& x) {
+  return static_cast<std::uint64_t>(x.alta) * numero::kBase + static_cast<std::uint64_t>(x.bassa);
+}
+
+// True when the table entry divides x. Entries below 2 (empty fields, 1) never do: they would
+// divide by zero or match without end. Operands in normal form are divided in 64 bits, which
+// gives numero's remainder.
+bool divide(const numero& voce, const numero& x) {
+  if (voce < numero(2)) return false;
+  if (voce.normaleNonNegativo() && x.normaleNonNegativo()) {
+    return senzaSegno(x) % senzaSegno(voce) == 0;
+  }
+  numero resto;
+  x.dividi(voce, resto);
+  return resto.intero() == 0;
+}
+
+}  // namespace
+
 int fattorizza(numero x, _myElement* tabella, _myElement** testa) {
   if (x < numero(1)) return 0;  // every entry would divide zero without end
-  numero resto(0);
-  _myElement* p = tabella;
-  for (; p != nullptr; p = p->next) {
-    // Entries below 2 (empty fields, 1) would divide by zero or match without end.
-    if (p->value < numero(2)) continue;
-    x.dividi(p->value, resto);
-    if (resto.intero() == 0) break;
-  }
   _myElement* ultimo = *testa;
   while (ultimo != nullptr && ultimo->next != nullptr) ultimo = ultimo->next;
   auto accoda = [&](const numero& fattore) {
     _myElement* nodo = new _myElement;
     nodo->value = fattore;
     (ultimo == nullptr ? *testa : ultimo->next) = nodo;
+    ultimo = nodo;
   };
-  if (p != nullptr) {
-    const numero q = x.dividi(p->value, resto);
+  // Each factor is searched for from the entry that gave the one before: an entry that does not
+  // divide x divides none of its quotients, so a search from the first entry finds the same.
+  // No entry divides 1, so the search ends there without a walk of the whole table.
+  numero resto;
+  for (_myElement* p = tabella; !(x == numero(1));) {
+    while (p != nullptr && !divide(p->value, x)) p = p->next;
+    if (p == nullptr) break;
     accoda(p->value);
-    fattorizza(q, tabella, testa);
-  } else if (x.intero() != 1) {
-    accoda(x);
+    x = x.dividi(p->value, resto);
   }
+  if (x.intero() != 1) accoda(x);  // a rest that no entry divides
   return 0;
 }
 
@@ -132,14 +150,18 @@ VistaFattori::VistaFattori(_myElement* fattori) {
   }
 }
 
-numero prodotto(numero* destinazione, _myElement* combinazione, const VistaFattori& fattori,
-                std::uint32_t& posizioni) {
+std::uint32_t VistaFattori::confini() const {
+  std::uint32_t confini = 0;
+  for (int i = 0; i + 1 < quanti; ++i) {
+    if (valori[i] != valori[i + 1]) confini |= std::uint32_t{1} << i;
+  }
+  return confini;
+}
+
+numero prodottoScelti(numero* destinazione, std::uint32_t posizioni, const VistaFattori& fattori) {
   std::uint64_t p = 1;
-  posizioni = 0;
-  for (_myElement* e = combinazione; e != nullptr; e = e->nextElement) {
-    const int posizione = e->value.intero();
-    p *= fattori.valori[posizione];
-    posizioni |= std::uint32_t{1} << posizione;
+  for (int i = 0; i < fattori.quanti; ++i) {
+    if ((posizioni & (std::uint32_t{1} << i)) != 0) p *= fattori.valori[i];
   }
   *destinazione = numero::da64(p);
   return *destinazione;

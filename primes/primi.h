@@ -27,8 +27,8 @@ void leggiCampo(const char* riga, numero* destinazione, int k);
 // that asks the user to prepare it and returns false; the chain is the caller's in every case.
 bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out);
 
-// Appends the prime factors of x to the list at *testa, smallest first, with multiplicity,
-// restarting the trial division at the first table entry for every factor. Entries below 2
+// Appends the prime factors of x to the list at *testa, smallest first, with multiplicity, by
+// trial division in table order. Entries below 2
 // are passed over; a rest that no entry divides is appended whole; x below 1 appends
 // nothing. Returns 0.
 int fattorizza(numero x, _myElement* tabella, _myElement** testa);
@@ -48,14 +48,16 @@ numero prodotto(numero* destinazione, _myElement* combinazione, _myElement* fatt
 struct VistaFattori {
   static constexpr int kMassimo = 19;
   explicit VistaFattori(_myElement* fattori);
+  // Bit i set where positions i and i + 1 hold different factors: where a run of equal factors
+  // ends.
+  std::uint32_t confini() const;
   int quanti = 0;
   std::uint64_t valori[kMassimo];
 };
 
-// The same product as prodotto over the list, and the same value stored into *destinazione;
-// `posizioni` receives the combination's positions as bits.
-numero prodotto(numero* destinazione, _myElement* combinazione, const VistaFattori& fattori,
-                std::uint32_t& posizioni);
+// The product of the factors at the positions set in `posizioni`, as prodotto over a
+// combination of those positions gives it; also stored into *destinazione.
+numero prodottoScelti(numero* destinazione, std::uint32_t posizioni, const VistaFattori& fattori);
 // The product of the factors at the positions that `posizioni` lacks, as prodotto over the
 // combination's complement gives it.
 numero prodottoComplemento(numero* destinazione, std::uint32_t posizioni,

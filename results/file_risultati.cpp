@@ -29,6 +29,26 @@ bool conserva(const char* nome) {
 
 }  // namespace
 
+const char* motivoErrore(int errore) {
+  switch (errore) {
+    case ENOSPC:
+      return "spazio esaurito sul disco";
+    case EDQUOT:
+      return "quota del disco esaurita";
+    case EIO:
+      return "errore di lettura o scrittura sul dispositivo";
+    case EFBIG:
+      return "file troppo grande";
+    case EROFS:
+      return "disco in sola lettura";
+    case EACCES:
+    case EPERM:
+      return "permesso negato";
+    default:
+      return std::strerror(errore);
+  }
+}
+
 FileRisultati::~FileRisultati() {
   if (proprio_ && fd_ >= 0) close(fd_);
 }

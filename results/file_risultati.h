@@ -8,6 +8,9 @@
 
 #include <sys/types.h>
 
+// The system's reason for a failed open, write or sync, in the user's language.
+const char* motivoErrore(int errore);
+
 class FileRisultati {
  public:
   FileRisultati() = default;

@@ -100,6 +100,15 @@ stringa nomeFileRisultati(const numero& M, const numero& N) {
   return nome;
 }
 
+void descriviContenuto(std::ostream& os, const stringa& nome, const numero& M, const numero& K) {
+  os << "il file " << nome.str;
+  if (K < M) {
+    os << " non contiene nessuna terna";
+  } else {
+    os << " contiene tutte le terne trovate fino al cateto " << K;
+  }
+}
+
 bool apriFileRisultati(const stringa& nome, FileRisultati& file, std::ostream& out) {
   bool conservato = false;
   const FileRisultati::Apertura esito = file.apri(nome.str, conservato);

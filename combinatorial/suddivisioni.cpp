@@ -1,0 +1,54 @@
+#include "combinatorial/suddivisioni.h"
+
+#include <bit>
+
+std::uint32_t maschera(_myElement* combinazione) {
+  std::uint32_t posizioni = 0;
+  for (_myElement* e = combinazione; e != nullptr; e = e->nextElement) {
+    posizioni |= std::uint32_t{1} << e->value.intero();
+  }
+  return posizioni;
+}
+
+std::span<const std::uint32_t> Suddivisioni::maschere(int t, std::uint32_t confini, int k) {
+  const std::uint32_t chiave = (confini << 5) | static_cast<std::uint32_t>(t);
+  auto voce = voci_.find(chiave);
+  if (voce == voci_.end()) voce = voci_.emplace(chiave, leggi(t, confini)).first;
+  const Voce& v = voce->second;
+  return {v.maschere.data() + v.inizio[k - 1], v.maschere.data() + v.inizio[k]};
+}
+
+Suddivisioni::Voce Suddivisioni::leggi(int t, std::uint32_t confini) const {
+  // The runs as masks, and a place value for the count taken from each, so that every choice
+  // of counts has a number of its own below `scelte`.
+  std::vector<std::uint32_t> corse;
+  std::vector<std::uint32_t> valore;
+  std::uint32_t scelte = 1;
+  for (int inizio = 0; inizio < t;) {
+    int fine = inizio;
+    while (fine + 1 < t && (confini & (std::uint32_t{1} << fine)) == 0) ++fine;
+    const int lunghezza = fine - inizio + 1;
+    corse.push_back(((std::uint32_t{1} << lunghezza) - 1) << inizio);
+    valore.push_back(scelte);
+    scelte *= static_cast<std::uint32_t>(lunghezza + 1);
+    inizio = fine + 1;
+  }
+  const Combinatorial& tabella = tabelle_[t];
+  Voce voce;
+  std::vector<bool> vista(scelte, false);
+  voce.inizio.push_back(0);
+  for (int k = 1; k <= tabella.meta(); ++k) {
+    for (_myElement* s = tabella.combinations(numero(k)); s != nullptr; s = s->next) {
+      const std::uint32_t posizioni = maschera(s);
+      std::uint32_t scelta = 0;
+      for (std::size_t j = 0; j < corse.size(); ++j) {
+        scelta += valore[j] * static_cast<std::uint32_t>(std::popcount(posizioni & corse[j]));
+      }
+      if (vista[scelta]) continue;
+      vista[scelta] = true;
+      voce.maschere.push_back(posizioni);
+    }
+    voce.inizio.push_back(voce.maschere.size());
+  }
+  return voce;
+}
