@@ -1,0 +1,35 @@
+// The command line of terne and its tools: options parsed with getopt_long (long options with
+// "=" or a separate argument, short ones, "--" ending the options), the same answers to --help
+// and --version, and the same Italian messages for wrong usage.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct Opzione {
+  const char* lunga;  // "fino-a"
+  int corta;          // 'f', or a value above 255 for a long option alone
+  bool argomento;     // takes an argument
+};
+
+// What the tool makes of one option and its argument (null when it takes none). False refuses
+// the command line; the tool has said why on standard error.
+using PrendiOpzione = std::function<bool(int corta, const char* argomento)>;
+
+// Reads argv. Returns -1 when the tool goes on with `operandi`, the arguments that are not
+// options, in order; otherwise the exit code: 0 after --help (which prints `uso`) or --version,
+// 2 on wrong usage, after a line on standard error that says what was wrong.
+int leggiOpzioni(int argc, char** argv, const char* programma, const char* uso,
+                 const std::vector<Opzione>& opzioni, const PrendiOpzione& prendi,
+                 std::vector<std::string>& operandi);
+
+// The whole of `testo` as a decimal integer from minimo to massimo; false for anything else
+// (signs, blanks, other characters, values out of range).
+bool interoTra(const char* testo, long long minimo, long long massimo, long long& valore);
+
+// The version of terne and its tools, "1.0.0".
+const char* versione();
+
+// A wrong-usage line: "PROGRAMMA: PERCHE'" and the hint to --help, on standard error.
+void usoSbagliato(const char* programma, const std::string& perche);
