@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -387,9 +388,7 @@ int CatetoNominato(const std::string& messaggio) {
 // The results file that a complete run of M … K writes.
 std::string FileDiUnaRicerca(int m, int k) {
   CartellaProva riferimento("riferimento");
-  Processo p(TERNE_BIN, riferimento.percorso, {}, {.senzaPausa = true});
-  p.Scrivi(std::to_string(m) + "\n" + std::to_string(k) + "\nx\n");
-  p.ChiudiIngresso();
+  Processo p(CERCA_BIN, riferimento.percorso, {"-q", std::to_string(m), std::to_string(k)});
   EXPECT_EQ(p.Attendi(120s), 0);
   return riferimento.Leggi("triadiRettangole" + std::to_string(m) + "-" + std::to_string(k) +
                            ".txt");
@@ -409,7 +408,8 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
     int codice;
     std::function<void(const Processo&, const CartellaProva&)> controlla;
     // With fermaDopo: what the test does while the program is held, before it goes on.
-    std::function<void(const Processo&, const CartellaProva&)> durante = nullptr;
+    std::function<void(Processo&, const CartellaProva&)> durante = nullptr;
+    std::vector<std::string> cerca = {};  // terne-cerca with these arguments instead of terne
   } casi[] = {
       {"disco pieno da subito",
        [](const CartellaProva&) {},
@@ -508,7 +508,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
        [&](const Processo&, const CartellaProva& c) {
          EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, 3000));
        },
-       [&](const Processo&, const CartellaProva& c) {
+       [&](Processo&, const CartellaProva& c) {
          Processo seconda(TERNE_BIN, c.percorso, {}, {.senzaPausa = true});
          seconda.Scrivi("1\n3000\nx\n");
          EXPECT_EQ(seconda.Attendi(), 0);
@@ -529,7 +529,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
          EXPECT_EQ(c.Leggi(mille + ".spostato"), FileDiUnaRicerca(1, k));
          EXPECT_EQ(c.Leggi(mille), "un altro file\n");
        },
-       [&](const Processo&, const CartellaProva& c) {
+       [&](Processo&, const CartellaProva& c) {
          std::filesystem::rename(c / mille, c / (mille + ".spostato"));
          c.Scrivi(mille, "un altro file\n");
        }},
@@ -609,12 +609,79 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
          EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);
        }},
 #endif
+      {"terne-cerca: una tabella manca",
+       [](const CartellaProva& c) { c.Rimuovi("Combinations07.txt"); },
+       "",
+       {},
+       1,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Errori(),
+                   "terne-cerca: Combinations07.txt manca o e' danneggiato. Prepararlo "
+                   "di nuovo con: terne-prepara\n");
+       },
+       nullptr,
+       {"1", "20"}},
+      {"terne-cerca: M oltre N",
+       [](const CartellaProva&) {},
+       "",
+       {},
+       2,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Errori(),
+                   "terne-cerca: M e N vanno da 1 a 65535, con M <= N\nProvare "
+                   "'terne-cerca --help'.\n");
+         EXPECT_FALSE(c.Esiste("triadiRettangole9-5.txt"));
+       },
+       nullptr,
+       {"9", "5"}},
+      {"terne-cerca: numeri sbagliati",
+       [](const CartellaProva&) {},
+       "",
+       {},
+       2,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Errori().rfind("terne-cerca: M e N vanno da 1 a 65535", 0), 0u);
+       },
+       nullptr,
+       {"1", "65536x"}},
+      {"terne-cerca: disco pieno",
+       [](const CartellaProva&) {},
+       "",
+       {.limiteScrittura = 16384},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int k = CatetoNominato(p.Errori());
+         ASSERT_GT(k, 100) << p.Errori();
+         EXPECT_EQ(p.Errori(),
+                   "terne-cerca: scrittura non riuscita (spazio esaurito sul disco): "
+                   "il file " +
+                       mille + " contiene tutte le terne trovate fino al cateto " +
+                       std::to_string(k) + ".\n");
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+       },
+       nullptr,
+       {"1", "3000"}},
+      {"terne-cerca: Ctrl-C",
+       [](const CartellaProva&) {},
+       "",
+       {.fermaDopo = 4096},
+       128 + SIGINT,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int k = CatetoNominato(p.Errori());
+         EXPECT_EQ(p.Errori(), "terne-cerca: ricerca interrotta dopo il cateto " +
+                                   std::to_string(k) + ": il file " + mille +
+                                   " contiene tutte le terne trovate fino al cateto " +
+                                   std::to_string(k) + ".\n");
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+       },
+       [](Processo& p, const CartellaProva&) { p.Segnala(SIGINT); },
+       {"1", "3000"}},
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
     CartellaProva cartella("guasti");
     c.prepara(cartella);
-    Processo p(TERNE_BIN, cartella.percorso, {}, c.opzioni);
+    Processo p(c.cerca.empty() ? TERNE_BIN : CERCA_BIN, cartella.percorso, c.cerca, c.opzioni);
     p.Scrivi(c.ingresso);
     p.ChiudiIngresso();
     if (c.durante) {
@@ -693,6 +760,53 @@ TEST(Interruzione, AKilledRunLeavesAPrefixOfTheFullResults) {
   EXPECT_EQ(parziale.back(), '\n');
 }
 
+// terne-cerca writes the file that terne writes, over a range that crosses the repeat window,
+// in its folder, elsewhere with -C, or on standard output.
+TEST(Cerca, WritesTheFileOfTerne) {
+  CartellaProva cartella("cerca");
+  Processo terne(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true});
+  terne.Scrivi("1\n330\nx\n");
+  terne.ChiudiIngresso();
+  ASSERT_EQ(terne.Attendi(), 0);
+  const std::string atteso = cartella.Leggi("triadiRettangole1-330.txt");
+  ASSERT_GT(atteso.size(), 1000u);
+  CartellaProva altrove("cerca_altrove", false);
+  const struct {
+    std::vector<std::string> argomenti;
+    std::string file;  // where the records go; empty: standard output
+  } casi[] = {{{"1", "330"}, "triadiRettangole1-330.txt~"},
+              {{"-C", cartella.percorso.string(), "--output=r.txt", "--", "1", "330"}, "r.txt"},
+              {{"-q", "-o", "-", "1", "330"}, ""}};
+  for (const auto& c : casi) {
+    Processo cerca(CERCA_BIN, c.file == "r.txt" ? altrove.percorso : cartella.percorso,
+                   c.argomenti);
+    EXPECT_EQ(cerca.Attendi(), 0) << c.file;
+    EXPECT_EQ(c.file.empty() ? cerca.Uscita() : cartella.Leggi(c.file), atteso) << c.file;
+  }
+  EXPECT_EQ(cartella.Leggi("triadiRettangole1-330.txt"), atteso);
+}
+
+// The progress line is drawn on a terminal only (a pseudo-terminal through script); the
+// summary line comes on a terminal and on a file alike.
+TEST(Cerca, AProgressLineOnATerminalOnlyAndASummaryAlways) {
+  CartellaProva cartella("avanzamento");
+  const std::regex riepilogo(
+      "terne-cerca: triadiRettangole1-3000.txt: [0-9]+ terne dei cateti da 1 a 3000 in "
+      "[0-9]+\\.[0-9] s\r?\n");
+  Processo file(CERCA_BIN, cartella.percorso, {"1", "3000"});
+  ASSERT_EQ(file.Attendi(), 0);
+  EXPECT_TRUE(std::regex_match(file.Errori(), riepilogo)) << file.Errori();
+  Processo terminale("/usr/bin/script", cartella.percorso,
+                     {"-qec", std::string(CERCA_BIN) + " 1 3000", "/dev/null"});
+  ASSERT_EQ(terminale.Attendi(), 0);
+  const std::string schermo = terminale.Uscita();
+  EXPECT_NE(schermo.find("\rcateti 1/3000 (0.0%), 0 terne, 0:00 trascorsi"), std::string::npos);
+  EXPECT_NE(schermo.find("\rcateti 3000/3000 (100.0%), "), std::string::npos);
+  const size_t ultima = schermo.rfind("terne-cerca: ");
+  ASSERT_NE(ultima, std::string::npos);
+  EXPECT_TRUE(std::regex_match(schermo.substr(ultima), riepilogo)) << schermo.substr(ultima);
+}
+
 // The colour of pixel (x, y) of a binary PPM image, as r + g + b.
 int Luminosita(const std::string& ppm, int x, int y) {
   std::istringstream is(ppm);
@@ -715,12 +829,7 @@ int Esegui(const CartellaProva& cartella, const std::string& comando) {
 // well-formed, and rendered to PNG it shows the point (3, 4) where it belongs.
 TEST(Grafico, TheFileOfARealRunIsDrawnWhereItsPointsBelong) {
   CartellaProva cartella("grafico");
-  {
-    Processo terne(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true});
-    terne.Scrivi("1\n30\nx\n");
-    terne.ChiudiIngresso();
-    ASSERT_EQ(terne.Attendi(), 0);
-  }
+  ASSERT_EQ(Processo(CERCA_BIN, cartella.percorso, {"-q", "1", "30"}).Attendi(), 0);
   Processo p(GRAFICO_BIN, cartella.percorso, {"--pixel", "31", "triadiRettangole1-30.txt"});
   ASSERT_EQ(p.Attendi(), 0);
   EXPECT_EQ(p.Errori(), "");

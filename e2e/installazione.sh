@@ -7,8 +7,9 @@ build=$1 scratch=$2
 rm -rf "$scratch"
 mkdir -p "$scratch"
 cmake --install "$build" --prefix "$scratch/prefisso" >/dev/null
-for f in bin/terne bin/terne-prepara bin/terne-grafico share/man/man1/terne.1.gz \
-         share/man/man1/terne-prepara.1.gz share/man/man1/terne-grafico.1.gz; do
+for f in bin/terne bin/terne-prepara bin/terne-grafico bin/terne-cerca share/man/man1/terne.1.gz \
+         share/man/man1/terne-prepara.1.gz share/man/man1/terne-grafico.1.gz \
+         share/man/man1/terne-cerca.1.gz; do
   [ -e "$scratch/prefisso/$f" ] || { echo "manca $f dopo l'installazione"; exit 1; }
 done
 "$(dirname "$0")/programmi_installati.sh" "$scratch/prefisso/bin" "$scratch"

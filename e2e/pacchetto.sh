@@ -22,9 +22,10 @@ for libreria in libc6 libstdc++6; do
 done
 
 elenco=$(dpkg-deb -c "$deb")
-for f in usr/bin/terne usr/bin/terne-prepara usr/bin/terne-grafico \
+for f in usr/bin/terne usr/bin/terne-prepara usr/bin/terne-grafico usr/bin/terne-cerca \
          usr/share/man/man1/terne.1.gz usr/share/man/man1/terne-prepara.1.gz \
-         usr/share/man/man1/terne-grafico.1.gz usr/share/doc/terne/copyright \
+         usr/share/man/man1/terne-grafico.1.gz usr/share/man/man1/terne-cerca.1.gz \
+         usr/share/doc/terne/copyright \
          usr/share/doc/terne/changelog.gz; do
   grep -q " \./$f\$" <<<"$elenco" || { echo "manca $f nel pacchetto:"; echo "$elenco"; exit 1; }
 done

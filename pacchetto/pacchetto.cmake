@@ -1,5 +1,5 @@
 # The Debian package: `cmake --workflow --preset pacchetto` writes
-# build/terne_<version>_<architecture>.deb, with the three programs in /usr/bin, their manual pages,
+# build/terne_<version>_<architecture>.deb, with the four programs in /usr/bin, their manual pages,
 # the copyright file and the changelog, and dependencies computed from the binaries.
 
 # Debian wants manual pages and changelogs compressed, reproducibly (-n: no name, no time).
@@ -43,6 +43,7 @@ all'utente. Scompone a^2 in fattori primi, divide i fattori in due gruppi con
 tabelle di combinazioni preparate e tiene le divisioni che danno terne esatte,
 scrivendole in un file di risultati.
 .
-terne-prepara scrive i file di ingresso che terne legge; terne-grafico disegna
-un file dei risultati come grafico SVG dei cateti delle sue terne.")
+terne-prepara scrive i file di ingresso che terne legge; terne-cerca fa la
+stessa ricerca senza domande e senza pause, per gli script; terne-grafico
+disegna un file dei risultati come grafico SVG dei cateti delle sue terne.")
 include(CPack)
