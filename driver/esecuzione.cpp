@@ -111,7 +111,8 @@ int cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::o
   if (guasta != 0) {
     out << "\n Il file " << nomeTabella(guasta).str
         << " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
-           "l'operazione. Inserire un carattere e premere invio per terminare... ";
+           "l'operazione. Inserire un carattere e premere invio per terminare... "
+        << "\n Per prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
     attendiRisposta(in, N);
     return 0;
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <functional>
 #include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,6 +37,7 @@ struct Opzioni {
   const char* uscita = nullptr;       // standard output goes there instead of a capture file
   int chiudiUscitaDopo = -1;          // standard output is a pipe the test closes after those lines
   rlim_t memoria = 0;                 // a limit on the address space, in bytes
+  rlim_t limiteFile = 0;              // a limit on the size of the files it writes, in bytes
 };
 
 // A program started in a folder, its standard output and error captured in files there.
@@ -166,6 +169,10 @@ class Processo {
       const rlimit limite = {o.memoria, o.memoria};
       setrlimit(RLIMIT_AS, &limite);
     }
+    if (o.limiteFile > 0) {
+      const rlimit limite = {o.limiteFile, o.limiteFile};
+      setrlimit(RLIMIT_FSIZE, &limite);
+    }
   }
   std::filesystem::path uscita_, errori_;
   pid_t pid_ = -1;
@@ -195,20 +202,24 @@ const char kConservato[] =
 
 const char kPrimiMancanti[] =
     "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file numeriPrimi.txt. "
-    "Inserire un carattere e premere invio per terminare... ";
+    "Inserire un carattere e premere invio per terminare... "
+    "\n Per crearlo, nella cartella di lavoro: terne-prepara\n";
 
 std::string PrimiInsufficienti(int n) {
   return "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
          "di " +
          std::to_string(n) +
          ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un carattere "
-         "e premere invio per terminare... ";
+         "e premere invio per terminare... \n Per calcolarli, nella cartella di lavoro: "
+         "terne-prepara --forza --fino-a " +
+         std::to_string(n) + "\n";
 }
 
 std::string TabellaGuasta(const std::string& nome) {
   return "\n Il file " + nome +
          " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
-         "l'operazione. Inserire un carattere e premere invio per terminare... ";
+         "l'operazione. Inserire un carattere e premere invio per terminare... \n Per "
+         "prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
 }
 
 std::string Inizio(int domandeM = 1, int domandeN = 1) {
@@ -850,9 +861,18 @@ TEST(Grafico, TheFileOfARealRunIsDrawnWhereItsPointsBelong) {
   int scuri = 0;
   for (int i = 0; i < 31 * 31; ++i) scuri += Luminosita(ppm, 80 + i % 31, 50 + i / 31) < 100;
   EXPECT_GT(scuri, 20);
+  // The title fits the picture, 80 + 31 + 30 pixels wide: its right margin stays white.
+  for (int i = 0; i < 10 * 40; ++i) {
+    EXPECT_GT(Luminosita(ppm, 80 + 31 + 30 - 10 + i % 10, 5 + i / 10), 700) << i;
+  }
 }
 
-TEST(Grafico, BadInputIsToldAndLeavesNoPicture) {
+// Bad input and output that cannot be written are told, and leave no picture and no temporary
+// file behind; an existing file or folder of the output's name stays as it was. Odd but valid
+// command lines draw their picture.
+TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
+  using Cartella = const CartellaProva&;
+  const std::string bytes = "t\xff\x01\x1b[31m.txt";  // not UTF-8, and control characters
   const struct {
     const char* nome;
     std::vector<std::string> argomenti;
@@ -860,6 +880,9 @@ TEST(Grafico, BadInputIsToldAndLeavesNoPicture) {
     int codice;
     std::string errori;  // the start of standard error
     const char* svg;     // the picture expected, or null
+    std::function<void(Cartella)> prepara = nullptr;
+    std::function<void(Cartella)> controlla = nullptr;
+    Opzioni opzioni = {};
   } casi[] = {
       {"file mancante",
        {"triadiRettangole1-5.txt"},
@@ -869,10 +892,17 @@ TEST(Grafico, BadInputIsToldAndLeavesNoPicture) {
        nullptr},
       {"riga sbagliata",
        {"triadiRettangole1-5.txt"},
-       "3,4,5\n3,4\n",
+       "3,4,5\n3,4\x1b[2J\n",
        1,
        "terne-grafico: triadiRettangole1-5.txt, riga 2: attesi tre interi positivi separati da "
-       "virgole, trovato \"3,4\"\n",
+       "virgole, trovato \"3,4\\x1b[2J\"\n",
+       nullptr},
+      {"una riga senza fine: /dev/zero",
+       {"/dev/zero"},
+       "-",
+       1,
+       "terne-grafico: /dev/zero, riga 1: attesi tre interi positivi separati da virgole, trovato "
+       "\"\\x00\\x00",
        nullptr},
       {"uscita in una cartella che manca",
        {"-o", "manca/g.svg", "triadiRettangole1-5.txt"},
@@ -885,35 +915,159 @@ TEST(Grafico, BadInputIsToldAndLeavesNoPicture) {
        "3,4,5\n",
        1,
        "terne-grafico: impossibile scrivere cartella: ",
-       nullptr},
+       nullptr,
+       nullptr,
+       [](Cartella c) { EXPECT_TRUE(std::filesystem::is_directory(c / "cartella")); }},
+      {"un grafico che non si puo' scrivere lascia com'era quello che c'era",
+       {"triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere triadiRettangole1-5.svg: file troppo grande\n",
+       nullptr,
+       [](Cartella c) { c.Scrivi("triadiRettangole1-5.svg", "vecchio\n"); },
+       [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.svg"), "vecchio\n"); },
+       {.limiteFile = 1000}},
+      {"un collegamento messo al posto del vecchio nome provvisorio",
+       {"triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       0,
+       "",
+       "triadiRettangole1-5.svg",
+       [](Cartella c) {
+         c.Scrivi("vittima.txt", "intatto\n");
+         std::filesystem::create_symlink("vittima.txt", c / "triadiRettangole1-5.svg.parziale");
+       },
+       [](Cartella c) { EXPECT_EQ(c.Leggi("vittima.txt"), "intatto\n"); }},
+      {"un collegamento come uscita si segue",
+       {"-o", "g.svg", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       0,
+       "",
+       nullptr,
+       [](Cartella c) {
+         c.Scrivi("vero.svg", "vecchio\n");
+         std::filesystem::create_symlink("vero.svg", c / "g.svg");
+       },
+       [](Cartella c) {
+         EXPECT_TRUE(std::filesystem::is_symlink(c / "g.svg"));
+         EXPECT_EQ(c.Leggi("vero.svg").rfind("<?xml", 0), 0u);
+       }},
       {"pixel zero",
        {"--pixel", "0", "triadiRettangole1-5.txt"},
        "3,4,5\n",
        2,
        "terne-grafico: --pixel vuole un intero tra 1 e 10000\n",
        nullptr},
+      {"un lato negativo enorme",
+       {"--lato", "-99999999999999999999", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       2,
+       "terne-grafico: --lato vuole un intero tra 1 e 1000000000000\n",
+       nullptr},
+      {"pixel e lato al massimo",
+       {"--pixel=10000", "--lato", "1000000000000", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       0,
+       "",
+       "triadiRettangole1-5.svg",
+       nullptr,
+       [](Cartella c) {
+         EXPECT_NE(c.Leggi("triadiRettangole1-5.svg").find(" da 0 a 1000000000000<"),
+                   std::string::npos);
+       }},
       {"nessun file", {}, "-", 2, "terne-grafico: manca il file dei risultati\n", nullptr},
-      {"file vuoto", {"triadiRettangole1-5.txt"}, "", 0, "", "triadiRettangole1-5.svg"},
+      {"file vuoto",
+       {"triadiRettangole1-5.txt"},
+       "",
+       0,
+       "",
+       "triadiRettangole1-5.svg",
+       nullptr,
+       [](Cartella c) {
+         EXPECT_NE(c.Leggi("triadiRettangole1-5.svg")
+                       .find(">triadiRettangole1-5.txt: 0 terne, 0 punti da 0 a 5<"),
+                   std::string::npos);
+       }},
+      {"un altro nome: la finestra arriva al cateto piu' grande",
+       {"altro.txt"},
+       "-",
+       0,
+       "",
+       "altro.svg",
+       [](Cartella c) { c.Scrivi("altro.txt", "3,4,5\n5,12,13\n"); },
+       [](Cartella c) {
+         EXPECT_NE(c.Leggi("altro.svg").find(" 4 punti da 0 a 12<"), std::string::npos);
+       }},
+      {"--opzione=valore e --",
+       {"--pixel=31", "--", "-strano.txt"},
+       "-",
+       0,
+       "",
+       "-strano.svg",
+       [](Cartella c) { c.Scrivi("-strano.txt", "3,4,5\n"); }},
+      {"un nome che non e' UTF-8, con caratteri di controllo",
+       {"-o", "g.svg", bytes},
+       "-",
+       0,
+       "",
+       "g.svg",
+       [&](Cartella c) { c.Scrivi(bytes, "3,4,5\n"); },
+       [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout g.svg"), 0); }},
   };
   for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
     CartellaProva cartella("grafico_guasti", false);
     std::filesystem::create_directory(cartella / "cartella");
     if (c.contenuto != "-") cartella.Scrivi("triadiRettangole1-5.txt", c.contenuto);
-    Processo p(GRAFICO_BIN, cartella.percorso, c.argomenti);
-    EXPECT_EQ(p.Attendi(), c.codice << 8) << c.nome;
-    EXPECT_EQ(p.Errori().substr(0, c.errori.size()), c.errori) << c.nome;
-    EXPECT_EQ(p.Errori().empty(), c.errori.empty()) << c.nome;
+    if (c.prepara) c.prepara(cartella);
+    std::set<std::string> prima;
+    for (const auto& voce : std::filesystem::directory_iterator(cartella.percorso)) {
+      prima.insert(voce.path().filename().string());
+    }
+    Processo p(GRAFICO_BIN, cartella.percorso, c.argomenti, c.opzioni);
+    EXPECT_EQ(p.Attendi(), c.codice << 8);
+    EXPECT_EQ(p.Errori().substr(0, c.errori.size()), c.errori);
+    EXPECT_EQ(p.Errori().empty(), c.errori.empty());
     for (const auto& voce : std::filesystem::directory_iterator(cartella.percorso)) {
       const std::string nome = voce.path().filename().string();
-      const bool atteso = nome[0] == '.' || nome == "cartella" ||
-                          nome == "triadiRettangole1-5.txt" || (c.svg && nome == c.svg);
-      EXPECT_TRUE(atteso) << c.nome << ": " << nome;
+      EXPECT_TRUE(prima.count(nome) == 1 || nome == ".uscita" || nome == ".errori" ||
+                  (c.svg != nullptr && nome == c.svg))
+          << nome;
     }
     if (c.svg != nullptr) {
-      EXPECT_NE(cartella.Leggi(c.svg).find(">triadiRettangole1-5.txt: 0 terne, 0 punti da 0 a 5<"),
-                std::string::npos);
+      EXPECT_TRUE(cartella.Esiste(c.svg));
     }
+    if (c.controlla) c.controlla(cartella);
   }
+}
+
+// A picture written on standard output, or into a FIFO that someone reads, goes there; the
+// FIFO stays a FIFO.
+TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
+  CartellaProva cartella("grafico_fifo", false);
+  cartella.Scrivi("triadiRettangole1-5.txt", "3,4,5\n");
+  Processo uscita(GRAFICO_BIN, cartella.percorso, {"-o", "-", "triadiRettangole1-5.txt"});
+  ASSERT_EQ(uscita.Attendi(), 0);
+  const std::string svg = uscita.Uscita();  // before the next program takes the capture file
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  const std::filesystem::path fifo = cartella / "fifo.svg";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // The test holds one end of its own open until the program has ended, so the reader neither
+  // waits for a writer nor stops before the program's writes.
+  const int tenuto = open(fifo.c_str(), O_RDWR);
+  std::string letto;
+  std::thread lettore([&] {
+    const int fd = open(fifo.c_str(), O_RDONLY);
+    char pezzo[4096];
+    for (ssize_t n; (n = read(fd, pezzo, sizeof pezzo)) > 0;) letto.append(pezzo, n);
+    close(fd);
+  });
+  Processo grafico(GRAFICO_BIN, cartella.percorso, {"-o", "fifo.svg", "triadiRettangole1-5.txt"});
+  EXPECT_EQ(grafico.Attendi(), 0);
+  close(tenuto);
+  lettore.join();
+  EXPECT_EQ(letto, svg);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST(Prepara, HelpVersionAndBadOptions) {
@@ -947,16 +1101,17 @@ TEST(Prepara, HelpVersionAndBadOptions) {
   EXPECT_NE(p.Errori().find("numeriPrimi.txt"), std::string::npos);
 }
 
-TEST(Prepara, WritesMissingFilesAndLeavesExistingOnesUnlessForced) {
+TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
   CartellaProva cartella("prepara_file", false);
-  cartella.Scrivi("numeriPrimi.txt", "2\t3\n");
+  const std::string primiFinoA20 = "2\t3\t5\t7\t11\t13\t17\t19\t23\n";
+  cartella.Scrivi("numeriPrimi.txt", primiFinoA20);
   {
     Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a", "20", "."});
     EXPECT_EQ(p.Attendi(), 0);
     EXPECT_NE(p.Uscita().find("Scritto ./Combinations04.txt\n"), std::string::npos);
     EXPECT_NE(p.Uscita().find("./numeriPrimi.txt esiste gia'"), std::string::npos);
   }
-  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), "2\t3\n");
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
   EXPECT_EQ(cartella.Leggi("Combinations04.txt"),
             "\n( 4 )\n( 1 )\n0 , 1 , 2 , 3\n\n( 4 )\n( 2 )\n0.1 , 0.2 , 0.3 , 1.2 , 1.3 , 2.3\n");
   // Every prime up to the limit, the limit itself when prime, and the first prime above it,
@@ -971,6 +1126,20 @@ TEST(Prepara, WritesMissingFilesAndLeavesExistingOnesUnlessForced) {
     const std::string primi = cartella.Leggi("numeriPrimi.txt");
     EXPECT_EQ(primi.substr(primi.rfind('\n', primi.size() - 2) + 1), ultimaRiga) << limite;
   }
+  // Without --forza a file that fails terne's check is written again, an intact one kept.
+  std::string guasta = cartella.Leggi("Combinations07.txt");
+  guasta[guasta.size() / 2] = guasta[guasta.size() / 2] == '1' ? '2' : '1';
+  cartella.Scrivi("Combinations07.txt", guasta);
+  cartella.Scrivi("numeriPrimi.txt", "2\t3\n");
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a=20", "--", "."});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_NE(p.Uscita().find("./Combinations07.txt non supera il controllo di terne: lo "
+                              "riscrivo\nScritto ./Combinations07.txt\n"),
+              std::string::npos);
+    EXPECT_NE(p.Uscita().find("./Combinations08.txt esiste gia'"), std::string::npos);
+  }
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
   for (int n = 4; n <= 19; ++n) {
     const std::string nome =
         "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";

@@ -14,7 +14,7 @@ else
   limite=(-runs="${FUZZ_RUNS:-4000}" -max_total_time=20)
 fi
 esito=0
-for t in combinatorial primi numero dialogo; do
+for t in combinatorial primi numero dialogo grafico; do
   nuovi=$(mktemp -d)
   log=$radice/build-fuzz/$t.log
   if "$radice/build-fuzz/fuzz/${t}_fuzz" "${limite[@]}" -timeout=10 -rss_limit_mb=4096 \

@@ -2,6 +2,12 @@
 # build/terne_<version>_<architecture>.deb, with the four programs in /usr/bin, their manual pages,
 # the copyright file and the changelog, and dependencies computed from the binaries.
 
+# Who distributes the package: its Maintainer field and the signature of its changelog. A
+# distributor sets it when configuring: -DTERNE_MANUTENTORE="Nome <indirizzo>".
+set(TERNE_MANUTENTORE "Gli autori di terne <terne@example.org>"
+    CACHE STRING "Maintainer of the Debian package, as: Name <address>")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
+
 # Debian wants manual pages and changelogs compressed, reproducibly (-n: no name, no time).
 set(TERNE_COMPRESSI ${CMAKE_BINARY_DIR}/compressi)
 function(terne_comprimi sorgente destinazione)
@@ -20,7 +26,7 @@ foreach(pagina ${TERNE_PAGINE_MANUALE})
   terne_comprimi(${pagina} ${nome}.gz)
   install(FILES ${TERNE_COMPRESSI}/${nome}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-terne_comprimi(${CMAKE_CURRENT_LIST_DIR}/changelog changelog.gz)
+terne_comprimi(${CMAKE_BINARY_DIR}/changelog changelog.gz)
 add_custom_target(compressi ALL DEPENDS ${TERNE_FILE_COMPRESSI})
 install(FILES ${TERNE_COMPRESSI}/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -28,7 +34,7 @@ install(FILES ${TERNE_COMPRESSI}/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/copyrigh
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME terne)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Sviluppatori di terne <terne@example.org>")
+set(CPACK_PACKAGE_CONTACT "${TERNE_MANUTENTORE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

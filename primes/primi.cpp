@@ -76,12 +76,15 @@ bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out) {
            "di "
         << N
         << ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
-           "carattere e premere invio per terminare... ";
+           "carattere e premere invio per terminare... "
+        << "\n Per calcolarli, nella cartella di lavoro: terne-prepara --forza --fino-a " << N
+        << "\n";
     return false;
   }
   if (esito == -1) {
     out << "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
-           "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ";
+           "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... "
+        << "\n Per crearlo, nella cartella di lavoro: terne-prepara\n";
     return false;
   }
   if (esito == -2) {

@@ -199,7 +199,8 @@ TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
   EXPECT_FALSE(caricaFasePrimi(numero(10), primi, out));
   EXPECT_EQ(out.str(),
             "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
-            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ");
+            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... \n Per "
+            "crearlo, nella cartella di lavoro: terne-prepara\n");
   rilasciaLista(primi);
   std::ofstream("numeriPrimi.txt") << "2\t3\t5\t7\t11\n";
   out.str("");
@@ -207,7 +208,8 @@ TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
   EXPECT_EQ(out.str(),
             "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
             "di 11. \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
-            "carattere e premere invio per terminare... ");
+            "carattere e premere invio per terminare... \n Per calcolarli, nella cartella di "
+            "lavoro: terne-prepara --forza --fino-a 11\n");
   rilasciaLista(primi);
   out.str("");
   EXPECT_TRUE(caricaFasePrimi(numero(10), primi, out));

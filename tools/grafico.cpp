@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string_view>
 
 namespace grafico {
 
@@ -35,10 +39,38 @@ std::uint64_t passoTacche(std::uint64_t lato) {
   }
 }
 
-std::string testoXml(const std::string& testo) {
+// The length of the well-formed UTF-8 sequence at the start of `testo` that XML allows (no
+// control character but TAB), 0 when there is none.
+std::size_t sequenzaValida(std::string_view testo) {
+  const auto byte = [&testo](std::size_t i) { return static_cast<unsigned char>(testo[i]); };
+  const unsigned char primo = byte(0);
+  if (primo < 0x80) return (primo >= 0x20 && primo != 0x7f) || primo == '\t' ? 1 : 0;
+  const std::size_t lunghezza = primo >= 0xf0 ? 4 : primo >= 0xe0 ? 3 : primo >= 0xc2 ? 2 : 0;
+  if (lunghezza == 0 || primo > 0xf4 || testo.size() < lunghezza) return 0;
+  std::uint32_t codice = primo & (0x7f >> lunghezza);
+  for (std::size_t i = 1; i < lunghezza; ++i) {
+    if ((byte(i) & 0xc0) != 0x80) return 0;
+    codice = (codice << 6) | (byte(i) & 0x3f);
+  }
+  const std::uint32_t minimo[] = {0, 0, 0x80, 0x800, 0x10000};
+  const bool ammesso = codice >= minimo[lunghezza] && codice <= 0x10ffff &&
+                       (codice < 0xd800 || codice > 0xdfff) && codice != 0xfffe &&
+                       codice != 0xffff && (codice < 0x80 || codice > 0x9f);
+  return ammesso ? lunghezza : 0;
+}
+
+// The text as XML character data whatever its bytes: markup escaped, every byte that is not
+// part of an allowed UTF-8 character replaced by U+FFFD.
+std::string testoXml(std::string_view testo) {
   std::string sicuro;
-  for (char c : testo) {
-    switch (c) {
+  while (!testo.empty()) {
+    const std::size_t n = sequenzaValida(testo);
+    if (n == 0) {
+      sicuro += "\xef\xbf\xbd";
+      testo.remove_prefix(1);
+      continue;
+    }
+    switch (testo[0]) {
       case '&':
         sicuro += "&amp;";
         break;
@@ -52,10 +84,45 @@ std::string testoXml(const std::string& testo) {
         sicuro += "&quot;";
         break;
       default:
-        sicuro += c;
+        sicuro.append(testo.substr(0, n));
     }
+    testo.remove_prefix(n);
   }
   return sicuro;
+}
+
+// A short excerpt of a bad line that is safe on a terminal: printable ASCII as it is, any
+// other byte as \xNN.
+std::string estratto(std::string_view riga) {
+  constexpr std::size_t kMassimo = 40;
+  std::string testo;
+  for (std::size_t i = 0; i < riga.size() && i < kMassimo; ++i) {
+    const unsigned char c = static_cast<unsigned char>(riga[i]);
+    if (c >= 0x20 && c < 0x7f && c != '\\') {
+      testo += static_cast<char>(c);
+    } else {
+      char codice[5];
+      std::snprintf(codice, sizeof codice, "\\x%02x", c);
+      testo += codice;
+    }
+  }
+  return riga.size() > kMassimo ? testo + "..." : testo;
+}
+
+// Reads one line of at most `massimo` characters, without its line end. False at the end of
+// the input; `lunga` tells a line that went on beyond that, left unread.
+bool leggiRigaLimitata(std::istream& in, std::string& riga, std::size_t massimo, bool& lunga) {
+  riga.clear();
+  lunga = false;
+  for (char c; in.get(c);) {
+    if (c == '\n') return true;
+    if (riga.size() == massimo) {
+      lunga = true;
+      return true;
+    }
+    riga += c;
+  }
+  return !riga.empty();
 }
 
 void scriviAssi(std::ostream& os, const Griglia& g) {
@@ -106,13 +173,14 @@ void scriviPunti(std::ostream& os, const Griglia& g) {
 
 bool leggiTerne(std::istream& in, std::vector<Cateti>& terne, std::string& errore) {
   std::string riga;
-  for (long numero = 1; std::getline(in, riga); ++numero) {
+  bool lunga = false;
+  for (long numero = 1; leggiRigaLimitata(in, riga, kRigaMassima, lunga); ++numero) {
     if (!riga.empty() && riga.back() == '\r') riga.pop_back();
     Cateti cateti;
-    if (!leggiRiga(riga, cateti)) {
+    if (lunga || !leggiRiga(riga, cateti)) {
       errore = "riga " + std::to_string(numero) +
-               ": attesi tre interi positivi separati da virgole, trovato \"" + riga.substr(0, 60) +
-               "\"";
+               ": attesi tre interi positivi separati da virgole, trovato \"" + estratto(riga) +
+               (lunga ? "\" (riga troppo lunga)" : "\"");
       return false;
     }
     terne.push_back(cateti);
@@ -163,14 +231,22 @@ Griglia disegna(const std::vector<Cateti>& terne, std::uint64_t lato, int pixel)
 void scriviSvg(std::ostream& os, const Griglia& g, const std::string& nomeFile, std::size_t terne) {
   const int larghezza = kMargineSinistro + g.pixel + 30;
   const int altezza = kMargineAlto + g.pixel + 60;
+  std::ostringstream titolo;
+  titolo << nomeFile << ": " << terne << (terne == 1 ? " terna, " : " terne, ") << g.punti
+         << (g.punti == 1 ? " punto" : " punti") << " da 0 a " << g.lato;
+  // At most 16 units high, smaller where the picture is too narrow for it; a renderer that
+  // knows textLength also draws it to the very length that fits.
+  const int spazio = larghezza - 2 * kMargineTitolo;
+  const double lungo = kLarghezzaCarattere * static_cast<double>(titolo.str().size());
+  const double corpo = std::min(16.0, std::floor(160.0 * spazio / lungo) / 10);
   os << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << larghezza << "\" height=\""
      << altezza << "\" viewBox=\"0 0 " << larghezza << ' ' << altezza << "\">\n"
      << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-     << "<text id=\"titolo\" x=\"" << kMargineSinistro << "\" y=\"30\" font-family=\"sans-serif\" "
-     << "font-size=\"16\" fill=\"#111\">" << testoXml(nomeFile) << ": " << terne
-     << (terne == 1 ? " terna, " : " terne, ") << g.punti << (g.punti == 1 ? " punto" : " punti")
-     << " da 0 a " << g.lato << "</text>\n";
+     << "<text id=\"titolo\" x=\"" << kMargineTitolo << "\" y=\"30\" font-family=\"sans-serif\" "
+     << "font-size=\"" << corpo << "\" fill=\"#111\"";
+  if (corpo < 16) os << " textLength=\"" << spazio << "\" lengthAdjust=\"spacingAndGlyphs\"";
+  os << '>' << testoXml(titolo.str()) << "</text>\n";
   scriviAssi(os, g);
   scriviPunti(os, g);
   os << "</svg>\n";

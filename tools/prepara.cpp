@@ -3,17 +3,20 @@
 // "Combinations04.txt" … "Combinations19.txt" come from the table generator and writer, so they
 // read back exactly as generated; "numeriPrimi.txt" holds every prime up to a limit and the
 // first prime above it, ten to a line, TAB-separated.
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "combinatorial/caricamento.h"
 #include "combinatorial/combinatorial.h"
+#include "primes/primi.h"
+#include "results/file_risultati.h"
+#include "tools/opzioni.h"
+#include "tools/scrittura.h"
 
 namespace {
 
@@ -30,14 +33,17 @@ const char kUso[] =
     "che terne legge all'avvio:\n"
     "  Combinations04.txt ... Combinations19.txt  le tabelle delle combinazioni;\n"
     "  numeriPrimi.txt                            i numeri primi fino a N e il primo oltre.\n"
-    "Un file che esiste gia' resta com'e', salvo con --forza.\n"
+    "Un file che esiste gia' e supera il controllo che terne fa all'avvio resta com'e', salvo\n"
+    "con --forza; uno danneggiato, o una tabella di primi che non arriva oltre N, viene\n"
+    "riscritto.\n"
     "\n"
     "Opzioni:\n"
-    "  --forza       riscrive anche i file che esistono gia'\n"
-    "  --fino-a N    i numeri primi arrivano fino a N (normalmente 65535, il cateto\n"
+    "  --forza       riscrive anche i file intatti che esistono gia'\n"
+    "  --fino-a=N    i numeri primi arrivano fino a N (normalmente 65535, il cateto\n"
     "                piu' grande che terne accetta; al massimo 100000000)\n"
     "  --help        mostra questo aiuto ed esce\n"
-    "  --version     mostra la versione ed esce\n";
+    "  --version     mostra la versione ed esce\n"
+    "  --            chiude le opzioni (per una CARTELLA che comincia con -)\n";
 
 struct Opzioni {
   bool forza = false;
@@ -74,106 +80,100 @@ void scriviTabella(std::ostream& os, int n) {
   os << tabella;
 }
 
-// Writes one file through a temporary name, so that an interrupted run never leaves a
-// half-written file under the real name. False, with a message, when it cannot be written.
-template <typename Scrittore>
-bool scriviFile(const Opzioni& o, const std::string& nome, Scrittore scrivi) {
+// The checks terne makes at start: a table holds every combination of its count once, in
+// order; the prime table reaches past the limit.
+bool tabellaIntatta(const fs::path& percorso, int n) {
+  std::ifstream file(percorso);
+  Combinatorial tabella;
+  file >> tabella;
+  return tabellaCompleta(tabella, n);
+}
+
+bool primiIntatti(const fs::path& percorso, long limite) {
+  _myElement* primi = new _myElement;
+  const bool intatti =
+      caricaPrimi(percorso.c_str(), numero(static_cast<int>(limite + 1)), primi) == 1;
+  rilasciaLista(primi);
+  return intatti;
+}
+
+// Writes one file, unless it exists and passes terne's check (without --forza). False, with a
+// message, when it cannot be written.
+bool preparaFile(const Opzioni& o, const std::string& nome,
+                 const std::function<bool(const fs::path&)>& intatto,
+                 const std::function<void(std::ostream&)>& scrivi) {
   const fs::path percorso = o.cartella / nome;
   std::error_code errore;
   if (!o.forza && fs::exists(percorso, errore)) {
-    std::cout << percorso.string() << " esiste gia': lasciato com'e' (--forza lo riscrive)\n";
-    return true;
-  }
-  const fs::path provvisorio = o.cartella / (nome + ".parziale");
-  {
-    std::ofstream file(provvisorio, std::ios::out | std::ios::trunc);
-    if (file) scrivi(file);
-    file.close();
-    if (!file) {
-      std::cerr << "terne-prepara: impossibile scrivere " << percorso.string() << ": "
-                << std::strerror(errno) << "\n";
-      fs::remove(provvisorio, errore);
-      return false;
+    if (intatto(percorso)) {
+      std::cout << percorso.string() << " esiste gia': lasciato com'e' (--forza lo riscrive)\n";
+      return true;
     }
+    std::cout << percorso.string() << " non supera il controllo di terne: lo riscrivo\n";
   }
-  fs::rename(provvisorio, percorso, errore);
-  if (errore) {
+  if (const int e = scriviFile(percorso.string(), scrivi); e != 0) {
     std::cerr << "terne-prepara: impossibile scrivere " << percorso.string() << ": "
-              << errore.message() << "\n";
-    fs::remove(provvisorio, errore);
+              << motivoErrore(e) << "\n";
     return false;
   }
   std::cout << "Scritto " << percorso.string() << "\n" << std::flush;
   return true;
 }
 
-bool leggiLimite(const char* testo, long& limite) {
-  char* fine = nullptr;
-  errno = 0;
-  const long valore = std::strtol(testo, &fine, 10);
-  if (errno != 0 || fine == testo || *fine != '\0' || valore < 2 || valore > kLimiteMassimo) {
-    return false;
-  }
-  limite = valore;
-  return true;
-}
-
 // Parses the arguments; returns -1 to go on, otherwise the exit code.
-int leggiOpzioni(int argc, char** argv, Opzioni& o) {
-  bool cartellaData = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--help") {
-      std::cout << kUso;
-      return 0;
-    }
-    if (a == "--version") {
-      std::cout << "terne-prepara 1.0.0\n";
-      return 0;
-    }
-    if (a == "--forza") {
-      o.forza = true;
-    } else if (a == "--fino-a") {
-      if (i + 1 >= argc || !leggiLimite(argv[++i], o.limite)) {
-        std::cerr << "terne-prepara: --fino-a vuole un numero intero tra 2 e " << kLimiteMassimo
-                  << "\n";
-        return 2;
-      }
-    } else if (a.size() > 1 && a[0] == '-') {
-      std::cerr << "terne-prepara: opzione sconosciuta: " << a << "\n"
-                << "Provare 'terne-prepara --help'.\n";
-      return 2;
-    } else if (cartellaData) {
-      std::cerr << "terne-prepara: una sola cartella, per favore (anche " << a << ")\n";
-      return 2;
-    } else {
-      o.cartella = a;
-      cartellaData = true;
-    }
+int leggiRichiesta(int argc, char** argv, Opzioni& o) {
+  constexpr int kForza = 256;
+  constexpr int kFinoA = 257;
+  std::vector<std::string> operandi;
+  const int esito = leggiOpzioni(
+      argc, argv, "terne-prepara", kUso, {{"forza", kForza, false}, {"fino-a", kFinoA, true}},
+      [&o](int opzione, const char* argomento) {
+        long long limite = 0;
+        if (opzione == kForza) o.forza = true;
+        if (opzione != kFinoA) return true;
+        if (!interoTra(argomento, 2, kLimiteMassimo, limite)) {
+          usoSbagliato("terne-prepara",
+                       "--fino-a vuole un numero intero tra 2 e " + std::to_string(kLimiteMassimo));
+          return false;
+        }
+        o.limite = static_cast<long>(limite);
+        return true;
+      },
+      operandi);
+  if (esito >= 0) return esito;
+  if (operandi.size() > 1) {
+    usoSbagliato("terne-prepara", "una sola cartella, per favore (anche " + operandi[1] + ")");
+    return 2;
   }
+  if (!operandi.empty()) o.cartella = operandi[0];
   return -1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::signal(SIGXFSZ, SIG_IGN);  // a file beyond the size limit is a failed write, told as such
   Opzioni o;
-  const int esito = leggiOpzioni(argc, argv, o);
+  const int esito = leggiRichiesta(argc, argv, o);
   if (esito >= 0) return esito;
   std::error_code errore;
   fs::create_directories(o.cartella, errore);
   if (errore) {
     std::cerr << "terne-prepara: impossibile creare la cartella " << o.cartella.string() << ": "
-              << errore.message() << "\n";
+              << motivoErrore(errore.value()) << "\n";
     return 1;
   }
   for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
-    if (!scriviFile(o, nomeTabella(n).str, [n](std::ostream& os) { scriviTabella(os, n); })) {
+    if (!preparaFile(
+            o, nomeTabella(n).str, [n](const fs::path& p) { return tabellaIntatta(p, n); },
+            [n](std::ostream& os) { scriviTabella(os, n); })) {
       return 1;
     }
   }
   const long limite = o.limite;
-  if (!scriviFile(o, "numeriPrimi.txt", [limite](std::ostream& os) { scriviPrimi(os, limite); })) {
+  if (!preparaFile(
+          o, "numeriPrimi.txt", [limite](const fs::path& p) { return primiIntatti(p, limite); },
+          [limite](std::ostream& os) { scriviPrimi(os, limite); })) {
     return 1;
   }
   return 0;

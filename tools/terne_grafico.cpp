@@ -1,22 +1,24 @@
 // terne-grafico: draws a results file of terne as an SVG scatter of the legs of its triples.
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "results/file_risultati.h"
 #include "tools/grafico.h"
+#include "tools/opzioni.h"
+#include "tools/scrittura.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 const char kUso[] =
-    "Uso: terne-grafico [--lato L] [--pixel P] [-o FILE.svg] FILE.txt\n"
+    "Uso: terne-grafico [--lato=L] [--pixel=P] [-o FILE.svg] FILE.txt\n"
     "\n"
     "Disegna il file dei risultati di terne (una terna a,b,c per riga) come un grafico SVG:\n"
     "ogni terna da' i punti (a, b) e (b, a) dei suoi cateti, nella finestra da 0 a L su\n"
@@ -27,9 +29,11 @@ const char kUso[] =
     "                per altri nomi il cateto piu' grande del file)\n"
     "  --pixel P     la finestra e' di P x P pixel (normalmente 1000, al massimo 10000);\n"
     "                i punti che cadono sullo stesso pixel sono disegnati una volta\n"
-    "  -o FILE.svg   scrive il grafico in FILE.svg\n"
+    "  -o, --output=FILE.svg\n"
+    "                scrive il grafico in FILE.svg (- per lo standard output)\n"
     "  --help        mostra questo aiuto ed esce\n"
-    "  --version     mostra la versione ed esce\n";
+    "  --version     mostra la versione ed esce\n"
+    "  --            chiude le opzioni (per un FILE.txt che comincia con -)\n";
 
 struct Opzioni {
   std::uint64_t lato = 0;  // 0: from the name, or the largest leg
@@ -38,96 +42,57 @@ struct Opzioni {
   std::string uscita;
 };
 
-bool numero(const char* testo, std::uint64_t massimo, std::uint64_t& valore) {
-  char* fine = nullptr;
-  errno = 0;
-  const unsigned long long v = std::strtoull(testo, &fine, 10);
-  if (errno != 0 || fine == testo || *fine != '\0' || testo[0] == '-' || v < 1 || v > massimo) {
-    return false;
-  }
-  valore = v;
-  return true;
-}
-
 int usoSbagliato(const std::string& perche) {
-  std::cerr << "terne-grafico: " << perche << "\nProvare 'terne-grafico --help'.\n";
+  ::usoSbagliato("terne-grafico", perche);
   return 2;
 }
 
 // Parses the arguments; returns -1 to go on, otherwise the exit code.
-int leggiOpzioni(int argc, char** argv, Opzioni& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    std::uint64_t valore = 0;
-    if (a == "--help") {
-      std::cout << kUso;
-      return 0;
-    }
-    if (a == "--version") {
-      std::cout << "terne-grafico 1.0.0\n";
-      return 0;
-    }
-    if (a == "--lato") {
-      if (i + 1 >= argc || !numero(argv[++i], grafico::kLatoMassimo, valore)) {
-        return usoSbagliato("--lato vuole un intero tra 1 e " +
-                            std::to_string(grafico::kLatoMassimo));
-      }
-      o.lato = valore;
-    } else if (a == "--pixel") {
-      if (i + 1 >= argc || !numero(argv[++i], grafico::kPixelMassimo, valore)) {
-        return usoSbagliato("--pixel vuole un intero tra 1 e " +
-                            std::to_string(grafico::kPixelMassimo));
-      }
-      o.pixel = static_cast<int>(valore);
-    } else if (a == "-o") {
-      if (i + 1 >= argc || argv[i + 1][0] == '\0') return usoSbagliato("-o vuole un nome di file");
-      o.uscita = argv[++i];
-    } else if (a.size() > 1 && a[0] == '-') {
-      return usoSbagliato("opzione sconosciuta: " + a);
-    } else if (!o.ingresso.empty()) {
-      return usoSbagliato("un solo file, per favore (anche " + a + ")");
-    } else {
-      o.ingresso = a;
-    }
-  }
-  if (o.ingresso.empty()) return usoSbagliato("manca il file dei risultati");
+int leggiRichiesta(int argc, char** argv, Opzioni& o) {
+  constexpr int kLato = 256;
+  constexpr int kPixel = 257;
+  std::vector<std::string> operandi;
+  const int esito = leggiOpzioni(
+      argc, argv, "terne-grafico", kUso,
+      {{"lato", kLato, true}, {"pixel", kPixel, true}, {"output", 'o', true}},
+      [&o](int opzione, const char* argomento) {
+        long long valore = 0;
+        if (opzione == 'o') {
+          o.uscita = argomento;
+          if (o.uscita.empty()) usoSbagliato("-o vuole un nome di file");
+          return !o.uscita.empty();
+        }
+        const bool lato = opzione == kLato;
+        const long long massimo = lato ? grafico::kLatoMassimo : grafico::kPixelMassimo;
+        if (!interoTra(argomento, 1, massimo, valore)) {
+          usoSbagliato(std::string(lato ? "--lato" : "--pixel") + " vuole un intero tra 1 e " +
+                       std::to_string(massimo));
+          return false;
+        }
+        if (lato) o.lato = static_cast<std::uint64_t>(valore);
+        if (!lato) o.pixel = static_cast<int>(valore);
+        return true;
+      },
+      operandi);
+  if (esito >= 0) return esito;
+  if (operandi.empty()) return usoSbagliato("manca il file dei risultati");
+  if (operandi.size() > 1)
+    return usoSbagliato("un solo file, per favore (anche " + operandi[1] + ")");
+  o.ingresso = operandi[0];
   if (o.uscita.empty()) o.uscita = fs::path(o.ingresso).replace_extension(".svg").string();
   return -1;
-}
-
-// Writes through a temporary name, so that no half-written picture is ever left behind.
-bool scrivi(const std::string& nome, const grafico::Griglia& g, const std::string& titolo,
-            std::size_t terne) {
-  const std::string provvisorio = nome + ".parziale";
-  {
-    std::ofstream file(provvisorio, std::ios::out | std::ios::trunc);
-    if (file) grafico::scriviSvg(file, g, titolo, terne);
-    file.close();
-    if (!file) {
-      std::cerr << "terne-grafico: impossibile scrivere " << nome << ": " << std::strerror(errno)
-                << "\n";
-      std::error_code ignorato;
-      fs::remove(provvisorio, ignorato);
-      return false;
-    }
-  }
-  std::error_code errore;
-  fs::rename(provvisorio, nome, errore);
-  if (!errore) return true;
-  std::cerr << "terne-grafico: impossibile scrivere " << nome << ": " << errore.message() << "\n";
-  fs::remove(provvisorio, errore);
-  return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::signal(SIGXFSZ, SIG_IGN);  // a picture beyond the size limit is a failed write, told so
   Opzioni o;
-  const int esito = leggiOpzioni(argc, argv, o);
+  const int esito = leggiRichiesta(argc, argv, o);
   if (esito >= 0) return esito;
   std::ifstream file(o.ingresso);
   if (!file) {
-    std::cerr << "terne-grafico: impossibile leggere " << o.ingresso << ": " << std::strerror(errno)
+    std::cerr << "terne-grafico: impossibile leggere " << o.ingresso << ": " << motivoErrore(errno)
               << "\n";
     return 1;
   }
@@ -144,5 +109,10 @@ int main(int argc, char** argv) {
   lato = std::clamp<std::uint64_t>(lato, 1, grafico::kLatoMassimo);
   const grafico::Griglia g = grafico::disegna(terne, lato, o.pixel);
   const std::string titolo = fs::path(o.ingresso).filename().string();
-  return scrivi(o.uscita, g, titolo, terne.size()) ? 0 : 1;
+  const int e = scriviFile(
+      o.uscita, [&](std::ostream& os) { grafico::scriviSvg(os, g, titolo, terne.size()); });
+  if (e == 0) return 0;
+  std::cerr << "terne-grafico: impossibile scrivere " << o.uscita << ": " << motivoErrore(e)
+            << "\n";
+  return 1;
 }
