@@ -9,6 +9,24 @@ namespace {
 
 constexpr int kUscitaConPerdita = 1;  // results not written, or the console failed
 
+// What the phases of one run share: the console (answers from `in`, the dialogue on `out`, the
+// lines that tell a loss on `err`) and the two ends of the range. The answer that ends the run
+// is read into N, as the prompts read the range.
+struct Corsa {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  numero M;
+  numero N;
+};
+
+// What the results file holds once the legs M … K are written.
+struct Contenuto {
+  const stringa& nome;
+  const numero& M;
+  const numero& K;
+};
+
 void stampaBanner(std::ostream& out) {
   out << "Questo programma calcola le triadiRettangole aventi uno dei cateti compreso tra M e N, "
          "inclusi.\n"
@@ -19,27 +37,27 @@ void stampaBanner(std::ostream& out) {
 
 // Asks until the answer lies in 1 … kCatetoMassimo. False when the input ends first, or when
 // the console no longer takes the prompt.
-bool chiediEstremo(const char* domanda, numero& valore, std::istream& in, std::ostream& out) {
+bool chiediEstremo(const char* domanda, numero& valore, Corsa& corsa) {
   valore = 0;
   while (valore < 1 || valore > numero(kCatetoMassimo)) {
-    if (valore > numero(kCatetoMassimo)) out << "Il valore massimo ammesso e' 65535.\n";
-    out << domanda;
-    in >> valore;
-    if (!out) return false;
-    if (!in && (valore < 1 || valore > numero(kCatetoMassimo))) return false;
+    if (valore > numero(kCatetoMassimo)) corsa.out << "Il valore massimo ammesso e' 65535.\n";
+    corsa.out << domanda;
+    corsa.in >> valore;
+    if (!corsa.out) return false;
+    if (!corsa.in && (valore < 1 || valore > numero(kCatetoMassimo))) return false;
   }
   return true;
 }
 
 // The wait for one answer that ends the run; any letter and Enter will do.
-void attendiRisposta(std::istream& in, numero& N) {
-  in >> N;
+void attendiRisposta(Corsa& corsa) {
+  corsa.in >> corsa.N;
 }
 
-void attesaFinale(std::istream& in, std::ostream& out, numero& N) {
-  out << "\n\n"
-      << "Inserire una lettera e premere invio per terminare... " << std::flush;
-  if (out) attendiRisposta(in, N);
+void attesaFinale(Corsa& corsa) {
+  corsa.out << "\n\n"
+            << "Inserire una lettera e premere invio per terminare... " << std::flush;
+  if (corsa.out) attendiRisposta(corsa);
 }
 
 void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream& out) {
@@ -48,10 +66,9 @@ void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream&
       << std::flush;
 }
 
-void avvisaScrittura(std::ostream& os, int errore, int taglio, const stringa& nome, const numero& M,
-                     const FineRicerca& fine) {
+void avvisaScrittura(std::ostream& os, int errore, int taglio, const Contenuto& contenuto) {
   os << "\nScrittura non riuscita (" << motivoErrore(errore) << "): ";
-  descriviContenuto(os, nome, M, fine.salvato);
+  descriviContenuto(os, contenuto.nome, contenuto.M, contenuto.K);
   os << ".\n";
   if (taglio != 0) {
     os << "In fondo al file puo' restare una riga incompleta (" << motivoErrore(taglio) << ").\n";
@@ -59,14 +76,13 @@ void avvisaScrittura(std::ostream& os, int errore, int taglio, const stringa& no
   os << std::flush;
 }
 
-// One line on standard error: what failed, then, once the search began (`nome` not null), what
-// the results file holds.
-void avvisaSuErrori(std::ostream& err, const char* guasto, const stringa* nome = nullptr,
-                    const numero& M = numero(), const numero& K = numero()) {
+// One line on standard error: what failed, then, once the search began, what the results file
+// holds.
+void avvisaSuErrori(std::ostream& err, const char* guasto, const Contenuto* contenuto = nullptr) {
   err << "terne: " << guasto;
-  if (nome != nullptr) {
+  if (contenuto != nullptr) {
     err << "; ";
-    descriviContenuto(err, *nome, M, K);
+    descriviContenuto(err, contenuto->nome, contenuto->M, contenuto->K);
   }
   err << ".\n" << std::flush;
 }
@@ -77,29 +93,30 @@ const char kConsole[] = "impossibile scrivere sulla console";
 
 // After the leg loop: the file put on the disk and closed (a failed write has already cut it
 // back to its last whole leg), then what the user must know. Returns the exit code.
-int concludi(FineRicerca& fine, FileRisultati& file, const stringa& nome, const numero& M,
-             numero& N, std::istream& in, std::ostream& out, std::ostream& err) {
+int concludi(const FineRicerca& fine, FileRisultati& file, const stringa& nome, Corsa& corsa) {
   using Causa = FineRicerca::Causa;
   int errore = file.sincronizza();
   const int chiusura = file.chiudi();
   if (errore == 0) errore = chiusura;
-  const bool perdita = errore != 0 || fine.causa == Causa::kMemoria;
-  if (errore != 0) avvisaScrittura(out ? out : err, errore, file.erroreTaglio(), nome, M, fine);
-  if (fine.causa == Causa::kMemoria) avvisaSuErrori(err, kMemoria, &nome, M, fine.salvato);
+  const Contenuto contenuto{nome, corsa.M, fine.salvato};
+  std::ostream& out = corsa.out;
+  if (errore != 0) avvisaScrittura(out ? out : corsa.err, errore, file.erroreTaglio(), contenuto);
+  if (fine.causa == Causa::kMemoria) avvisaSuErrori(corsa.err, kMemoria, &contenuto);
   if (fine.causa == Causa::kSegnale && errore == 0) avvisaInterruzione(fine.ultimo, nome, out);
   const bool fermata = fine.causa == Causa::kSegnale || fine.causa == Causa::kConsole;
-  if (!fermata) attesaFinale(in, out, N);
+  if (!fermata) attesaFinale(corsa);
   if (!out) {
-    avvisaSuErrori(err, kConsole, &nome, M, fine.salvato);
+    avvisaSuErrori(corsa.err, kConsole, &contenuto);
     return kUscitaConPerdita;
   }
-  return perdita ? kUscitaConPerdita : 0;
+  return errore != 0 || fine.causa == Causa::kMemoria ? kUscitaConPerdita : 0;
 }
 
 // Phases from the combination tables to the closing; the tables, the results file and its
 // name live here, so they exist only once the prime table is complete.
-int cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::ostream& out,
-               std::ostream& err, const Pausa& pausa, Combinatorial (*tabellePronte)[kTabelle]) {
+int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
+               Combinatorial (*tabellePronte)[kTabelle]) {
+  std::ostream& out = corsa.out;
   Combinatorial proprie[kTabelle];
   Combinatorial(&tabelle)[kTabelle] = (tabellePronte != nullptr) ? *tabellePronte : proprie;
   int guasta = 0;
@@ -113,44 +130,41 @@ int cercaTerne(numero& M, numero& N, _myElement* primi, std::istream& in, std::o
         << " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
            "l'operazione. Inserire un carattere e premere invio per terminare... "
         << "\n Per prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
-    attendiRisposta(in, N);
+    attendiRisposta(corsa);
     return 0;
   }
   if (!(out << std::flush)) return 0;  // the caller reports the console; no file is created
-  const stringa nome = nomeFileRisultati(M, N);
+  const stringa nome = nomeFileRisultati(corsa.M, corsa.N);
   FileRisultati file;
   if (!apriFileRisultati(nome, file, out)) {
-    attendiRisposta(in, N);
+    attendiRisposta(corsa);
     return 0;
   }
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
   ContestoRicerca ricerca{primi, suddivisioni, pendenti, file, &out, pausa};
-  FineRicerca fine = cicloCateti(M, N, ricerca);
-  return concludi(fine, file, nome, M, N, in, out, err);
+  const FineRicerca fine = cicloCateti(corsa.M, corsa.N, ricerca);
+  return concludi(fine, file, nome, corsa);
 }
 
 // The run from the prompts on; memory running out before the search began ends up here.
-int eseguiFasi(std::istream& in, std::ostream& out, std::ostream& err, const Pausa& pausa,
-               Combinatorial (*tabellePronte)[kTabelle]) {
-  numero M;
-  numero N;
-  if (!chiediEstremo("Inserisci il valore di M>0: ", M, in, out) ||
-      !chiediEstremo("Inserisci il valore di N>0: ", N, in, out)) {
-    out << "\n" << std::flush;
+int eseguiFasi(Corsa& corsa, const Pausa& pausa, Combinatorial (*tabellePronte)[kTabelle]) {
+  if (!chiediEstremo("Inserisci il valore di M>0: ", corsa.M, corsa) ||
+      !chiediEstremo("Inserisci il valore di N>0: ", corsa.N, corsa)) {
+    corsa.out << "\n" << std::flush;
     return 0;
   }
   _myElement* primi = nullptr;
   int esito = 0;
   try {
-    if (caricaFasePrimi(N, primi, out)) {
-      esito = cercaTerne(M, N, primi, in, out, err, pausa, tabellePronte);
+    if (caricaFasePrimi(corsa.N, primi, corsa.out)) {
+      esito = cercaTerne(corsa, primi, pausa, tabellePronte);
     } else {
-      attendiRisposta(in, N);
+      attendiRisposta(corsa);
     }
   } catch (const std::bad_alloc&) {
-    avvisaSuErrori(err, kMemoria);
-    attesaFinale(in, out, N);
+    avvisaSuErrori(corsa.err, kMemoria);
+    attesaFinale(corsa);
     esito = kUscitaConPerdita;
   }
   rilasciaLista(primi);
@@ -163,7 +177,8 @@ int esegui(std::istream& in, std::ostream& out, std::ostream& err, const Pausa& 
            Combinatorial (*tabellePronte)[kTabelle]) {
   in.tie(&out);
   stampaBanner(out);
-  int esito = eseguiFasi(in, out, err, pausa, tabellePronte);
+  Corsa corsa{in, out, err, numero(), numero()};
+  int esito = eseguiFasi(corsa, pausa, tabellePronte);
   if (!(out << std::flush) && esito == 0) {
     avvisaSuErrori(err, kConsole);
     esito = kUscitaConPerdita;

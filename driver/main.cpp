@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     std::vector<std::string> operandi;
     const int esito = leggiOpzioni(
-        argc, argv, "terne", kUso, {}, [](int, const char*) { return true; }, operandi);
+        argc, argv, {"terne", kUso, {}}, [](int, const char*) { return true; }, operandi);
     if (esito >= 0) return esito;
     usoSbagliato("terne", "nessun argomento, per favore: i numeri si chiedono sulla console");
     return 2;

@@ -31,12 +31,12 @@ bool interoTra(const char* testo, long long minimo, long long massimo, long long
   return true;
 }
 
-int leggiOpzioni(int argc, char** argv, const char* programma, const char* uso,
-                 const std::vector<Opzione>& opzioni, const PrendiOpzione& prendi,
+int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzione& prendi,
                  std::vector<std::string>& operandi) {
+  const char* programma = comando.programma;
   std::vector<option> lunghe;
   std::string corte = ":";  // a missing argument is told apart from an unknown option
-  for (const Opzione& o : opzioni) {
+  for (const Opzione& o : comando.opzioni) {
     lunghe.push_back({o.lunga, o.argomento ? required_argument : no_argument, nullptr, o.corta});
     if (o.corta < 256) corte += static_cast<char>(o.corta) + std::string(o.argomento ? ":" : "");
   }
@@ -48,7 +48,7 @@ int leggiOpzioni(int argc, char** argv, const char* programma, const char* uso,
   for (int c; (c = getopt_long(argc, argv, corte.c_str(), lunghe.data(), nullptr)) != -1;) {
     const std::string opzione = argv[optind - 1];
     if (c == kAiuto) {
-      std::cout << uso;
+      std::cout << comando.uso;
       return 0;
     }
     if (c == kVersione) {

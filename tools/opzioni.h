@@ -17,11 +17,17 @@ struct Opzione {
 // the command line; the tool has said why on standard error.
 using PrendiOpzione = std::function<bool(int corta, const char* argomento)>;
 
-// Reads argv. Returns -1 when the tool goes on with `operandi`, the arguments that are not
+// A program's command line: its name, its --help text and its options.
+struct Comando {
+  const char* programma;
+  const char* uso;
+  std::vector<Opzione> opzioni;
+};
+
+// Reads argv. Returns -1 when the program goes on with `operandi`, the arguments that are not
 // options, in order; otherwise the exit code: 0 after --help (which prints `uso`) or --version,
 // 2 on wrong usage, after a line on standard error that says what was wrong.
-int leggiOpzioni(int argc, char** argv, const char* programma, const char* uso,
-                 const std::vector<Opzione>& opzioni, const PrendiOpzione& prendi,
+int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzione& prendi,
                  std::vector<std::string>& operandi);
 
 // The whole of `testo` as a decimal integer from minimo to massimo; false for anything else

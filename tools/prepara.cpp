@@ -126,7 +126,7 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   constexpr int kFinoA = 257;
   std::vector<std::string> operandi;
   const int esito = leggiOpzioni(
-      argc, argv, "terne-prepara", kUso, {{"forza", kForza, false}, {"fino-a", kFinoA, true}},
+      argc, argv, {"terne-prepara", kUso, {{"forza", kForza, false}, {"fino-a", kFinoA, true}}},
       [&o](int opzione, const char* argomento) {
         long long limite = 0;
         if (opzione == kForza) o.forza = true;

@@ -55,8 +55,10 @@ struct Richiesta {
 int leggiRichiesta(int argc, char** argv, Richiesta& r) {
   std::vector<std::string> operandi;
   const int esito = leggiOpzioni(
-      argc, argv, kProgramma, kUso,
-      {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}},
+      argc, argv,
+      {kProgramma,
+       kUso,
+       {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}}},
       [&r](int opzione, const char* argomento) {
         if (opzione == 'C') r.cartella = argomento;
         if (opzione == 'o') r.uscita = argomento;
@@ -178,9 +180,9 @@ bool apriUscita(const Richiesta& r, const stringa& nome, FileRisultati& file) {
   return false;
 }
 
-// What the run ended with, told on standard error; returns the exit code.
-int concludi(const Richiesta& r, const stringa& nome, FineRicerca& fine, FileRisultati& file,
-             const TernePendenti& pendenti, Orologio::duration tempo) {
+// What the run ended with, told on standard error unless all went well; returns the exit code.
+int concludi(const Richiesta& r, const stringa& nome, const FineRicerca& fine,
+             FileRisultati& file) {
   using Causa = FineRicerca::Causa;
   int errore = file.sincronizza();
   if (const int chiusura = file.chiudi(); errore == 0) errore = chiusura;
@@ -200,14 +202,15 @@ int concludi(const Richiesta& r, const stringa& nome, FineRicerca& fine, FileRis
     std::cerr << ".\n";
     return 128 + segnaleRicevuto();
   }
-  if (!r.silenzioso) {
-    const double secondi = std::chrono::duration<double>(tempo).count();
-    char riga[200];
-    std::snprintf(riga, sizeof riga, ": %s: %lld terne dei cateti da %d a %d in %.1f s\n", nome.str,
-                  pendenti.registrate(), r.m, r.n, secondi);
-    std::cerr << kProgramma << riga;
-  }
   return 0;
+}
+
+// The summary line of a run that wrote every triple.
+void riepiloga(const Richiesta& r, const stringa& nome, long long terne, Orologio::duration tempo) {
+  char riga[200];
+  std::snprintf(riga, sizeof riga, ": %s: %lld terne dei cateti da %d a %d in %.1f s\n", nome.str,
+                terne, r.m, r.n, std::chrono::duration<double>(tempo).count());
+  std::cerr << kProgramma << riga;
 }
 
 int cerca(const Richiesta& r) {
@@ -232,9 +235,12 @@ int cerca(const Richiesta& r) {
   if (!r.silenzioso && isatty(STDERR_FILENO)) {
     ricerca.dopoCateto = [&avanzamento](const numero& a) { avanzamento.dopo(a.intero()); };
   }
-  FineRicerca fine = cicloCateti(numero(r.m), numero(r.n), ricerca);
+  const FineRicerca fine = cicloCateti(numero(r.m), numero(r.n), ricerca);
   avanzamento.chiudi();
-  return concludi(r, nome, fine, file, pendenti, Orologio::now() - inizio);
+  const int esito = concludi(r, nome, fine, file);
+  if (esito == 0 && !r.silenzioso)
+    riepiloga(r, nome, pendenti.registrate(), Orologio::now() - inizio);
+  return esito;
 }
 
 }  // namespace

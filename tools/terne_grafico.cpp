@@ -53,8 +53,10 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   constexpr int kPixel = 257;
   std::vector<std::string> operandi;
   const int esito = leggiOpzioni(
-      argc, argv, "terne-grafico", kUso,
-      {{"lato", kLato, true}, {"pixel", kPixel, true}, {"output", 'o', true}},
+      argc, argv,
+      {"terne-grafico",
+       kUso,
+       {{"lato", kLato, true}, {"pixel", kPixel, true}, {"output", 'o', true}}},
       [&o](int opzione, const char* argomento) {
         long long valore = 0;
         if (opzione == 'o') {
