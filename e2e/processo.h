@@ -1,0 +1,249 @@
+// The harness of the end-to-end tests: a built program started in a scratch folder with real
+// input files, its standard input written by the test, its standard output and error captured,
+// optionally with the test preload libraries (no pause, a failing disk, a run held at a moment).
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/cartella_prova.h"
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+// How a program is started, beyond its arguments.
+struct Opzioni {
+  bool senzaPausa = false;      // every pause preloaded away
+  long limiteScrittura = -1;    // the results file takes that many bytes, then the disk is full
+  bool scritturaNulla = false;  // beyond it a write returns 0 and sets no error number
+  long fermaDopo = -1;          // the program stops itself once the file holds that many bytes
+  const char* fsyncGuasto = nullptr;  // syncing the results file fails: "1" (EIO) or "EINVAL"
+  const char* uscita = nullptr;       // standard output goes there instead of a capture file
+  int chiudiUscitaDopo = -1;          // standard output is a pipe the test closes after those lines
+  rlim_t memoria = 0;                 // a limit on the address space, in bytes
+  rlim_t limiteFile = 0;              // a limit on the size of the files it writes, in bytes
+};
+
+// A program started in a folder, its standard output and error captured in files there.
+class Processo {
+ public:
+  Processo(const std::string& programma, const std::filesystem::path& cartella,
+           const std::vector<std::string>& argomenti = {}, const Opzioni& o = {})
+      : uscita_(cartella / ".uscita"), errori_(cartella / ".errori") {
+    int tubo[2];
+    int tuboUscita[2] = {-1, -1};
+    EXPECT_EQ(pipe(tubo), 0);
+    if (o.chiudiUscitaDopo >= 0) {
+      EXPECT_EQ(pipe(tuboUscita), 0);
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(tubo[0], 0);
+      close(tubo[0]);
+      close(tubo[1]);
+      if (chdir(cartella.c_str()) != 0) _exit(127);
+      Prepara(o);
+      const char* uscita = (o.uscita != nullptr) ? o.uscita : uscita_.c_str();
+      if (o.chiudiUscitaDopo >= 0) {
+        dup2(tuboUscita[1], 1);
+        close(tuboUscita[0]);
+        close(tuboUscita[1]);
+      } else {
+        dup2(open(uscita, O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+      }
+      dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+      std::vector<char*> argv = {const_cast<char*>(programma.c_str())};
+      for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(programma.c_str(), argv.data());
+      _exit(127);
+    }
+    close(tubo[0]);
+    ingresso_ = tubo[1];
+    if (o.chiudiUscitaDopo >= 0) {
+      close(tuboUscita[1]);
+      uscitaTubo_ = tuboUscita[0];
+    }
+  }
+  ~Processo() {
+    if (ingresso_ >= 0) close(ingresso_);
+    if (uscitaTubo_ >= 0) close(uscitaTubo_);
+    if (stato_ < 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  void Scrivi(const std::string& testo) {
+    EXPECT_EQ(write(ingresso_, testo.data(), testo.size()), static_cast<ssize_t>(testo.size()));
+  }
+  void ChiudiIngresso() {
+    close(ingresso_);
+    ingresso_ = -1;
+  }
+  void Segnala(int segnale) { kill(pid_, segnale); }
+  // Waits until the program has stopped itself; false when it ended or time ran out first.
+  bool AttendiFermo(std::chrono::seconds limite = 60s) {
+    const auto fine = std::chrono::steady_clock::now() + limite;
+    while (stato_ < 0 && std::chrono::steady_clock::now() < fine) {
+      int stato = 0;
+      const pid_t pid = waitpid(pid_, &stato, WNOHANG | WUNTRACED);
+      if (pid == pid_ && WIFSTOPPED(stato)) return true;
+      if (pid == pid_) stato_ = stato;
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
+  // Reads the output pipe until `righe` lines have come, then closes it, as `head` does.
+  void ChiudiUscitaDopo(int righe) {
+    char c = 0;
+    while (righe > 0 && read(uscitaTubo_, &c, 1) == 1) righe -= (c == '\n');
+    close(uscitaTubo_);
+    uscitaTubo_ = -1;
+  }
+
+  // The wait status once the program ended within the time given, -1 otherwise.
+  int Attendi(std::chrono::milliseconds limite = 60s) {
+    const auto fine = std::chrono::steady_clock::now() + limite;
+    while (stato_ < 0 && std::chrono::steady_clock::now() < fine) {
+      int stato = 0;
+      if (waitpid(pid_, &stato, WNOHANG) == pid_) {
+        stato_ = stato;
+      } else {
+        std::this_thread::sleep_for(5ms);
+      }
+    }
+    return stato_;
+  }
+  // Waits until the console shows `testo`; false when the program ended or time ran out first.
+  bool AttendiTesto(const std::string& testo, std::chrono::milliseconds limite = 30s) {
+    const auto fine = std::chrono::steady_clock::now() + limite;
+    while (std::chrono::steady_clock::now() < fine) {
+      if (Uscita().find(testo) != std::string::npos) return true;
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
+  std::string Uscita() const { return LeggiFile(uscita_); }
+  std::string Errori() const { return LeggiFile(errori_); }
+
+ private:
+  static std::string LeggiFile(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  }
+  // In the child, before the program starts.
+  static void Prepara(const Opzioni& o) {
+    std::string preload;
+    if (o.senzaPausa) preload = SENZA_PAUSA_LIB;
+    if (o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr) {
+      preload += std::string(preload.empty() ? "" : " ") + DISCO_GUASTO_LIB;
+    }
+    if (o.limiteScrittura >= 0) {
+      setenv("TERNE_LIMITE_SCRITTURA", std::to_string(o.limiteScrittura).c_str(), 1);
+    }
+    if (o.scritturaNulla) setenv("TERNE_SCRITTURA_NULLA", "1", 1);
+    if (o.fermaDopo >= 0) setenv("TERNE_FERMA_DOPO", std::to_string(o.fermaDopo).c_str(), 1);
+    if (o.fsyncGuasto != nullptr) setenv("TERNE_FSYNC_GUASTO", o.fsyncGuasto, 1);
+    if (!preload.empty()) {
+      setenv("LD_PRELOAD", preload.c_str(), 1);
+      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    }
+    if (o.memoria > 0) {
+      const rlimit limite = {o.memoria, o.memoria};
+      setrlimit(RLIMIT_AS, &limite);
+    }
+    if (o.limiteFile > 0) {
+      const rlimit limite = {o.limiteFile, o.limiteFile};
+      setrlimit(RLIMIT_FSIZE, &limite);
+    }
+  }
+  std::filesystem::path uscita_, errori_;
+  pid_t pid_ = -1;
+  int ingresso_ = -1;
+  int uscitaTubo_ = -1;
+  int stato_ = -1;
+};
+
+struct Esito {
+  std::string uscita;
+  int codice;  // exit code, or -1 when the program did not end normally in time
+};
+
+// Runs terne with the whole standard input given and closed.
+inline Esito Terne(const CartellaProva& cartella, const std::string& ingresso) {
+  Processo p(TERNE_BIN, cartella.percorso);
+  p.Scrivi(ingresso);
+  p.ChiudiIngresso();
+  const int stato = p.Attendi();
+  EXPECT_EQ(p.Errori(), "");
+  return {p.Uscita(), (stato >= 0 && WIFEXITED(stato)) ? WEXITSTATUS(stato) : -1};
+}
+
+// The leg after "fino al cateto " in a message, -1 when there is none.
+inline int CatetoNominato(const std::string& messaggio) {
+  const std::string chiave = "fino al cateto ";
+  const size_t dove = messaggio.find(chiave);
+  return dove == std::string::npos ? -1 : std::stoi(messaggio.substr(dove + chiave.size()));
+}
+
+// The results file that a complete run of M … K writes.
+inline std::string FileDiUnaRicerca(int m, int k) {
+  CartellaProva riferimento("riferimento");
+  Processo p(CERCA_BIN, riferimento.percorso, {"-q", std::to_string(m), std::to_string(k)});
+  EXPECT_EQ(p.Attendi(120s), 0);
+  return riferimento.Leggi("triadiRettangole" + std::to_string(m) + "-" + std::to_string(k) +
+                           ".txt");
+}
+
+// Runs a shell command in the folder; its exit status as std::system gives it.
+inline int Esegui(const CartellaProva& cartella, const std::string& comando) {
+  return std::system(("cd '" + cartella.percorso.string() + "' && " + comando).c_str());
+}
+
+// One row of a fault table: a program started in a prepared folder with its standard input
+// given and closed, perhaps held at a moment and acted on, then checked once it ended.
+struct Guasto {
+  const char* nome;
+  std::function<void(const CartellaProva&)> prepara;
+  const char* ingresso;
+  Opzioni opzioni;
+  int codice;
+  std::function<void(const Processo&, const CartellaProva&)> controlla;
+  // With fermaDopo: what the test does while the program is held, before it goes on.
+  std::function<void(Processo&, const CartellaProva&)> durante = nullptr;
+  std::vector<std::string> cerca = {};  // terne-cerca with these arguments instead of terne
+};
+
+inline void ControllaGuasto(const Guasto& c) {
+  SCOPED_TRACE(c.nome);
+  CartellaProva cartella("guasti");
+  c.prepara(cartella);
+  Processo p(c.cerca.empty() ? TERNE_BIN : CERCA_BIN, cartella.percorso, c.cerca, c.opzioni);
+  p.Scrivi(c.ingresso);
+  p.ChiudiIngresso();
+  if (c.durante) {
+    ASSERT_TRUE(p.AttendiFermo());
+    c.durante(p, cartella);
+    p.Segnala(SIGCONT);
+  }
+  if (c.opzioni.chiudiUscitaDopo >= 0) p.ChiudiUscitaDopo(c.opzioni.chiudiUscitaDopo);
+  const int stato = p.Attendi(60s);
+  ASSERT_TRUE(stato >= 0 && WIFEXITED(stato)) << "stato " << stato;
+  EXPECT_EQ(WEXITSTATUS(stato), c.codice);
+  c.controlla(p, cartella);
+}
+
+}  // namespace e2e

@@ -1,0 +1,351 @@
+// End-to-end tests of the tools: terne-grafico draws results files, terne-prepara writes the
+// input files; run in scratch folders, their outputs and messages are compared.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/processo.h"
+
+namespace {
+
+using namespace e2e;
+
+// The colour of pixel (x, y) of a binary PPM image, as r + g + b.
+int Luminosita(const std::string& ppm, int x, int y) {
+  std::istringstream is(ppm);
+  std::string formato;
+  int larghezza = 0, altezza = 0, massimo = 0;
+  is >> formato >> larghezza >> altezza >> massimo;
+  is.get();
+  const size_t inizio = static_cast<size_t>(is.tellg());
+  if (formato != "P6" || x >= larghezza || y >= altezza) return -1;
+  const size_t i = inizio + 3 * (static_cast<size_t>(y) * larghezza + x);
+  return static_cast<unsigned char>(ppm[i]) + static_cast<unsigned char>(ppm[i + 1]) +
+         static_cast<unsigned char>(ppm[i + 2]);
+}
+
+// A real run of 1 … 30, drawn on a window of 31 × 31 pixels, one per value: the SVG is
+// well-formed, and rendered to PNG it shows the point (3, 4) where it belongs.
+TEST(Grafico, TheFileOfARealRunIsDrawnWhereItsPointsBelong) {
+  CartellaProva cartella("grafico");
+  ASSERT_EQ(Processo(CERCA_BIN, cartella.percorso, {"-q", "1", "30"}).Attendi(), 0);
+  Processo p(GRAFICO_BIN, cartella.percorso, {"--pixel", "31", "triadiRettangole1-30.txt"});
+  ASSERT_EQ(p.Attendi(), 0);
+  EXPECT_EQ(p.Errori(), "");
+  const std::string risultati = cartella.Leggi("triadiRettangole1-30.txt");
+  const std::string svg = cartella.Leggi("triadiRettangole1-30.svg");
+  const auto terne = std::count(risultati.begin(), risultati.end(), '\n');
+  EXPECT_NE(svg.find(">triadiRettangole1-30.txt: " + std::to_string(terne) + " terne, "),
+            std::string::npos);
+  EXPECT_EQ(Esegui(cartella, "xmllint --noout triadiRettangole1-30.svg"), 0);
+  ASSERT_EQ(Esegui(cartella,
+                   "rsvg-convert -o grafico.png triadiRettangole1-30.svg && "
+                   "pngtopnm grafico.png > grafico.ppm"),
+            0);
+  const std::string ppm = cartella.Leggi("grafico.ppm");
+  const int x = 80 + 3, y = 50 + 31 - 1 - 4;  // the cell of (3, 4), from the window's corner
+  EXPECT_LT(Luminosita(ppm, x, y), 100);
+  EXPECT_GT(Luminosita(ppm, x + 1, y), 600);  // (4, 4) is no point
+  int scuri = 0;
+  for (int i = 0; i < 31 * 31; ++i) scuri += Luminosita(ppm, 80 + i % 31, 50 + i / 31) < 100;
+  EXPECT_GT(scuri, 20);
+  // The title fits the picture, 80 + 31 + 30 pixels wide: its right margin stays white.
+  for (int i = 0; i < 10 * 40; ++i) {
+    EXPECT_GT(Luminosita(ppm, 80 + 31 + 30 - 10 + i % 10, 5 + i / 10), 700) << i;
+  }
+}
+
+// Bad input and output that cannot be written are told, and leave no picture and no temporary
+// file behind; an existing file or folder of the output's name stays as it was. Odd but valid
+// command lines draw their picture.
+TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
+  using Cartella = const CartellaProva&;
+  const std::string bytes = "t\xff\x01\x1b[31m.txt";  // not UTF-8, and control characters
+  const struct {
+    const char* nome;
+    std::vector<std::string> argomenti;
+    std::string contenuto;  // of triadiRettangole1-5.txt, "-" for none
+    int codice;
+    std::string errori;  // the start of standard error
+    const char* svg;     // the picture expected, or null
+    std::function<void(Cartella)> prepara = nullptr;
+    std::function<void(Cartella)> controlla = nullptr;
+    Opzioni opzioni = {};
+  } casi[] = {
+      {"file mancante",
+       {"triadiRettangole1-5.txt"},
+       "-",
+       1,
+       "terne-grafico: impossibile leggere triadiRettangole1-5.txt: ",
+       nullptr},
+      {"riga sbagliata",
+       {"triadiRettangole1-5.txt"},
+       "3,4,5\n3,4\x1b[2J\n",
+       1,
+       "terne-grafico: triadiRettangole1-5.txt, riga 2: attesi tre interi positivi separati da "
+       "virgole, trovato \"3,4\\x1b[2J\"\n",
+       nullptr},
+      {"una riga senza fine: /dev/zero",
+       {"/dev/zero"},
+       "-",
+       1,
+       "terne-grafico: /dev/zero, riga 1: attesi tre interi positivi separati da virgole, trovato "
+       "\"\\x00\\x00",
+       nullptr},
+      {"uscita in una cartella che manca",
+       {"-o", "manca/g.svg", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere manca/g.svg: ",
+       nullptr},
+      {"uscita su una cartella",
+       {"-o", "cartella", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere cartella: ",
+       nullptr,
+       nullptr,
+       [](Cartella c) { EXPECT_TRUE(std::filesystem::is_directory(c / "cartella")); }},
+      {"un grafico che non si puo' scrivere lascia com'era quello che c'era",
+       {"triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere triadiRettangole1-5.svg: file troppo grande\n",
+       nullptr,
+       [](Cartella c) { c.Scrivi("triadiRettangole1-5.svg", "vecchio\n"); },
+       [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.svg"), "vecchio\n"); },
+       {.limiteFile = 1000}},
+      {"un collegamento messo al posto del vecchio nome provvisorio",
+       {"triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       0,
+       "",
+       "triadiRettangole1-5.svg",
+       [](Cartella c) {
+         c.Scrivi("vittima.txt", "intatto\n");
+         std::filesystem::create_symlink("vittima.txt", c / "triadiRettangole1-5.svg.parziale");
+       },
+       [](Cartella c) { EXPECT_EQ(c.Leggi("vittima.txt"), "intatto\n"); }},
+      {"un collegamento come uscita si segue",
+       {"-o", "g.svg", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       0,
+       "",
+       nullptr,
+       [](Cartella c) {
+         c.Scrivi("vero.svg", "vecchio\n");
+         std::filesystem::create_symlink("vero.svg", c / "g.svg");
+       },
+       [](Cartella c) {
+         EXPECT_TRUE(std::filesystem::is_symlink(c / "g.svg"));
+         EXPECT_EQ(c.Leggi("vero.svg").rfind("<?xml", 0), 0u);
+       }},
+      {"pixel zero",
+       {"--pixel", "0", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       2,
+       "terne-grafico: --pixel vuole un intero tra 1 e 10000\n",
+       nullptr},
+      {"un lato negativo enorme",
+       {"--lato", "-99999999999999999999", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       2,
+       "terne-grafico: --lato vuole un intero tra 1 e 1000000000000\n",
+       nullptr},
+      {"pixel e lato al massimo",
+       {"--pixel=10000", "--lato", "1000000000000", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       0,
+       "",
+       "triadiRettangole1-5.svg",
+       nullptr,
+       [](Cartella c) {
+         EXPECT_NE(c.Leggi("triadiRettangole1-5.svg").find(" da 0 a 1000000000000<"),
+                   std::string::npos);
+       }},
+      {"nessun file", {}, "-", 2, "terne-grafico: manca il file dei risultati\n", nullptr},
+      {"file vuoto",
+       {"triadiRettangole1-5.txt"},
+       "",
+       0,
+       "",
+       "triadiRettangole1-5.svg",
+       nullptr,
+       [](Cartella c) {
+         EXPECT_NE(c.Leggi("triadiRettangole1-5.svg")
+                       .find(">triadiRettangole1-5.txt: 0 terne, 0 punti da 0 a 5<"),
+                   std::string::npos);
+       }},
+      {"un altro nome: la finestra arriva al cateto piu' grande",
+       {"altro.txt"},
+       "-",
+       0,
+       "",
+       "altro.svg",
+       [](Cartella c) { c.Scrivi("altro.txt", "3,4,5\n5,12,13\n"); },
+       [](Cartella c) {
+         EXPECT_NE(c.Leggi("altro.svg").find(" 4 punti da 0 a 12<"), std::string::npos);
+       }},
+      {"--opzione=valore e --",
+       {"--pixel=31", "--", "-strano.txt"},
+       "-",
+       0,
+       "",
+       "-strano.svg",
+       [](Cartella c) { c.Scrivi("-strano.txt", "3,4,5\n"); }},
+      {"un nome che non e' UTF-8, con caratteri di controllo",
+       {"-o", "g.svg", bytes},
+       "-",
+       0,
+       "",
+       "g.svg",
+       [&](Cartella c) { c.Scrivi(bytes, "3,4,5\n"); },
+       [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout g.svg"), 0); }},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    CartellaProva cartella("grafico_guasti", false);
+    std::filesystem::create_directory(cartella / "cartella");
+    if (c.contenuto != "-") cartella.Scrivi("triadiRettangole1-5.txt", c.contenuto);
+    if (c.prepara) c.prepara(cartella);
+    std::set<std::string> prima;
+    for (const auto& voce : std::filesystem::directory_iterator(cartella.percorso)) {
+      prima.insert(voce.path().filename().string());
+    }
+    Processo p(GRAFICO_BIN, cartella.percorso, c.argomenti, c.opzioni);
+    EXPECT_EQ(p.Attendi(), c.codice << 8);
+    EXPECT_EQ(p.Errori().substr(0, c.errori.size()), c.errori);
+    EXPECT_EQ(p.Errori().empty(), c.errori.empty());
+    for (const auto& voce : std::filesystem::directory_iterator(cartella.percorso)) {
+      const std::string nome = voce.path().filename().string();
+      EXPECT_TRUE(prima.count(nome) == 1 || nome == ".uscita" || nome == ".errori" ||
+                  (c.svg != nullptr && nome == c.svg))
+          << nome;
+    }
+    if (c.svg != nullptr) {
+      EXPECT_TRUE(cartella.Esiste(c.svg));
+    }
+    if (c.controlla) c.controlla(cartella);
+  }
+}
+
+// A picture written on standard output, or into a FIFO that someone reads, goes there; the
+// FIFO stays a FIFO.
+TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
+  CartellaProva cartella("grafico_fifo", false);
+  cartella.Scrivi("triadiRettangole1-5.txt", "3,4,5\n");
+  Processo uscita(GRAFICO_BIN, cartella.percorso, {"-o", "-", "triadiRettangole1-5.txt"});
+  ASSERT_EQ(uscita.Attendi(), 0);
+  const std::string svg = uscita.Uscita();  // before the next program takes the capture file
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  const std::filesystem::path fifo = cartella / "fifo.svg";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // The test holds one end of its own open until the program has ended, so the reader neither
+  // waits for a writer nor stops before the program's writes.
+  const int tenuto = open(fifo.c_str(), O_RDWR);
+  std::string letto;
+  std::thread lettore([&] {
+    const int fd = open(fifo.c_str(), O_RDONLY);
+    char pezzo[4096];
+    for (ssize_t n; (n = read(fd, pezzo, sizeof pezzo)) > 0;) letto.append(pezzo, n);
+    close(fd);
+  });
+  Processo grafico(GRAFICO_BIN, cartella.percorso, {"-o", "fifo.svg", "triadiRettangole1-5.txt"});
+  EXPECT_EQ(grafico.Attendi(), 0);
+  close(tenuto);
+  lettore.join();
+  EXPECT_EQ(letto, svg);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+TEST(Prepara, HelpVersionAndBadOptions) {
+  CartellaProva cartella("prepara", false);
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--help"});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_EQ(p.Uscita().rfind("Uso: terne-prepara [--forza] [--fino-a N] [CARTELLA]\n", 0), 0u);
+    EXPECT_EQ(p.Errori(), "");
+  }
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--version"});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_EQ(p.Uscita(), "terne-prepara 1.0.0\n");
+  }
+  for (const std::vector<std::string>& argomenti : {std::vector<std::string>{"--boh"},
+                                                    {"--fino-a", "x"},
+                                                    {"--fino-a"},
+                                                    {"--fino-a", "1"},
+                                                    {"a", "b"}}) {
+    Processo p(PREPARA_BIN, cartella.percorso, argomenti);
+    const int stato = p.Attendi();
+    EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) != 0) << argomenti[0];
+    EXPECT_NE(p.Errori(), "") << argomenti[0];
+    EXPECT_EQ(p.Uscita(), "") << argomenti[0];
+  }
+  std::filesystem::create_directory(cartella / "numeriPrimi.txt");
+  Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "."});
+  const int stato = p.Attendi();
+  EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) != 0);
+  EXPECT_NE(p.Errori().find("numeriPrimi.txt"), std::string::npos);
+}
+
+TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
+  CartellaProva cartella("prepara_file", false);
+  const std::string primiFinoA20 = "2\t3\t5\t7\t11\t13\t17\t19\t23\n";
+  cartella.Scrivi("numeriPrimi.txt", primiFinoA20);
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a", "20", "."});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_NE(p.Uscita().find("Scritto ./Combinations04.txt\n"), std::string::npos);
+    EXPECT_NE(p.Uscita().find("./numeriPrimi.txt esiste gia'"), std::string::npos);
+  }
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
+  EXPECT_EQ(cartella.Leggi("Combinations04.txt"),
+            "\n( 4 )\n( 1 )\n0 , 1 , 2 , 3\n\n( 4 )\n( 2 )\n0.1 , 0.2 , 0.3 , 1.2 , 1.3 , 2.3\n");
+  // Every prime up to the limit, the limit itself when prime, and the first prime above it,
+  // however far beyond (541 after 524); ten to a line, so the last line ends the table.
+  for (const auto& [limite, ultimaRiga] :
+       {std::pair{"20", "2\t3\t5\t7\t11\t13\t17\t19\t23\n"},
+        {"23", "2\t3\t5\t7\t11\t13\t17\t19\t23\t29\n"},
+        {"2", "2\t3\n"},
+        {"524", "467\t479\t487\t491\t499\t503\t509\t521\t523\t541\n"}}) {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "--fino-a", limite});
+    EXPECT_EQ(p.Attendi(), 0);
+    const std::string primi = cartella.Leggi("numeriPrimi.txt");
+    EXPECT_EQ(primi.substr(primi.rfind('\n', primi.size() - 2) + 1), ultimaRiga) << limite;
+  }
+  // Without --forza a file that fails terne's check is written again, an intact one kept.
+  std::string guasta = cartella.Leggi("Combinations07.txt");
+  guasta[guasta.size() / 2] = guasta[guasta.size() / 2] == '1' ? '2' : '1';
+  cartella.Scrivi("Combinations07.txt", guasta);
+  cartella.Scrivi("numeriPrimi.txt", "2\t3\n");
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a=20", "--", "."});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_NE(p.Uscita().find("./Combinations07.txt non supera il controllo di terne: lo "
+                              "riscrivo\nScritto ./Combinations07.txt\n"),
+              std::string::npos);
+    EXPECT_NE(p.Uscita().find("./Combinations08.txt esiste gia'"), std::string::npos);
+  }
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
+  for (int n = 4; n <= 19; ++n) {
+    const std::string nome =
+        "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";
+    const std::string prova(TERNE_DATI "/" + nome);
+    std::ifstream f(prova, std::ios::binary);
+    const std::string dati((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(cartella.Leggi(nome), dati) << nome;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,486 @@
+// End-to-end tests of terne: the built program runs in scratch folders with real input files
+// and real standard input; its whole console output and results file are compared. The
+// dialogue, the faults of its input and output files, and its stops.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "e2e/processo.h"
+
+namespace {
+
+using namespace e2e;
+using testi::Completa;
+using testi::Terna;
+
+const char kConservato[] =
+    "Il file triadiRettangole4-4.txt c'era gia': e' stato conservato come "
+    "triadiRettangole4-4.txt~.\n";
+
+const char kPrimiMancanti[] =
+    "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file numeriPrimi.txt. "
+    "Inserire un carattere e premere invio per terminare... "
+    "\n Per crearlo, nella cartella di lavoro: terne-prepara\n";
+
+std::string PrimiInsufficienti(int n) {
+  return "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
+         "di " +
+         std::to_string(n) +
+         ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un carattere "
+         "e premere invio per terminare... \n Per calcolarli, nella cartella di lavoro: "
+         "terne-prepara --forza --fino-a " +
+         std::to_string(n) + "\n";
+}
+
+std::string TabellaGuasta(const std::string& nome) {
+  return "\n Il file " + nome +
+         " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
+         "l'operazione. Inserire un carattere e premere invio per terminare... \n Per "
+         "prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
+}
+
+std::string Inizio(int domandeM = 1, int domandeN = 1) {
+  std::string s = testi::Banner();
+  for (int i = 0; i < domandeM; ++i) s += testi::kDomandaM;
+  for (int i = 0; i < domandeN; ++i) s += testi::kDomandaN;
+  return s;
+}
+
+TEST(Terne, SmallRangesPrintEveryNewTripleAndWriteTheResultsFile) {
+  const struct {
+    const char* ingresso;
+    const char* file;
+    std::string console;
+    std::string risultati;
+  } casi[] = {
+      {"6\n8\nx\n", "triadiRettangole6-8.txt", Completa(Terna(8, 6, 10) + Terna(15, 8, 17)),
+       "6,8,10\n8,15,17\n"},
+      {"12\n12\nx\n", "triadiRettangole12-12.txt",
+       Completa(Terna(35, 12, 37) + Terna(16, 12, 20) + Terna(9, 12, 15)),
+       "12,35,37\n12,16,20\n9,12,15\n"},
+      {"8\n8\nx\n", "triadiRettangole8-8.txt", Completa(Terna(15, 8, 17) + Terna(6, 8, 10)),
+       "8,15,17\n6,8,10\n"},
+      {"4\n4\nx\n", "triadiRettangole4-4.txt", Completa(Terna(3, 4, 5)), "3,4,5\n"},
+      {"9\n5\nx\n", "triadiRettangole9-5.txt", Completa(""), ""},
+      {"1024\n1024\nx\n", "triadiRettangole1024-1024.txt", Completa(""), ""},
+  };
+  for (const auto& c : casi) {
+    CartellaProva cartella("piccoli");
+    const Esito e = Terne(cartella, c.ingresso);
+    EXPECT_EQ(e.codice, 0) << c.ingresso;
+    EXPECT_EQ(e.uscita, c.console) << c.ingresso;
+    EXPECT_EQ(cartella.Leggi(c.file), c.risultati) << c.ingresso;
+  }
+}
+
+TEST(Terne, PromptsComeBackUntilTheAnswerIsInRange) {
+  const std::string massimo = "Il valore massimo ammesso e' 65535.\n";
+  const struct {
+    const char* nome;
+    std::string ingresso;
+    std::string console;
+  } casi[] = {
+      {"zero e riga vuota", "0\n\n7\n7\nx\n", Inizio(3) + testi::Tabelle() + testi::kChiusura},
+      {"x7", "x7\n7\nx\n", Inizio(2) + testi::Tabelle() + testi::kChiusura},
+      {"oltre il massimo", "65536\n7\n99999999999\n7\nx\n",
+       testi::Banner() + testi::kDomandaM + massimo + testi::kDomandaM + testi::kDomandaN +
+           massimo + testi::kDomandaN + testi::Tabelle() + testi::kChiusura},
+      {"quaranta cifre", std::string(40, '9') + "\n7\n7\nx\n",
+       testi::Banner() + testi::kDomandaM + massimo + testi::kDomandaM + testi::kDomandaN +
+           testi::Tabelle() + testi::kChiusura},
+      {"fine dell'ingresso a M", "", Inizio(1, 0) + "\n"},
+      {"fine dell'ingresso a N", "5\n", Inizio() + "\n"},
+      {"fine dell'ingresso dopo N", "7\n7", Inizio() + testi::Tabelle() + testi::kChiusura},
+      {"fine dell'ingresso dopo valori fuori", "0\n0", Inizio(2, 0) + "\n"},
+  };
+  for (const auto& c : casi) {
+    CartellaProva cartella("domande");
+    const Esito e = Terne(cartella, c.ingresso);
+    EXPECT_EQ(e.codice, 0) << c.nome;
+    EXPECT_EQ(e.uscita, c.console) << c.nome;
+  }
+}
+
+TEST(Terne, EveryByteOnStandardInputIsHandled) {
+  std::string ogniByte;
+  for (int b = 0; b < 256; ++b) ogniByte += static_cast<char>(b);
+  for (const std::string& ingresso : {ogniByte, "7\n" + ogniByte, "7\n7\n" + ogniByte}) {
+    CartellaProva cartella("byte");
+    const Esito e = Terne(cartella, ingresso);
+    EXPECT_EQ(e.codice, 0);
+    EXPECT_EQ(e.uscita.rfind(testi::Banner(), 0), 0u);
+  }
+}
+
+TEST(Terne, AnAnswerLikeTwelveAbcLeavesTheRestForTheClosingWait) {
+  CartellaProva cartella("12abc");
+  Processo p(TERNE_BIN, cartella.percorso);
+  p.Scrivi("13\n12abc\n");  // standard input stays open: only the 'b' can end the wait
+  const int stato = p.Attendi(30s);
+  ASSERT_GE(stato, 0) << "terne is still waiting";
+  EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+  EXPECT_EQ(p.Uscita(), Completa(""));
+}
+
+TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
+  const struct {
+    const char* nome;
+    std::string primi;  // "-": no file
+    std::string ingresso;
+    std::string console;
+  } casi[] = {
+      {"mancante", "-", "7\n10\nx\n", Inizio() + kPrimiMancanti},
+      {"vuoto", "", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
+      {"troppo corto", "2\t3\t5\n", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
+      {"solo a capo", "\n", "7\n100\nx\n", Inizio() + PrimiInsufficienti(100)},
+      {"M e N al massimo ammesso", "2\t3\n", "65535\n65535\nx\n",
+       Inizio() + PrimiInsufficienti(65535)},
+      {"lettere e campi vuoti", "2\t3\t\tcinque\t5\t7\n11\n", "6\n8\nx\n",
+       Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
+      {"CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
+       Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
+  };
+  for (const auto& c : casi) {
+    CartellaProva cartella("primi");
+    cartella.Rimuovi("numeriPrimi.txt");
+    if (c.primi != "-") cartella.Scrivi("numeriPrimi.txt", c.primi);
+    const Esito e = Terne(cartella, c.ingresso);
+    EXPECT_EQ(e.codice, 0) << c.nome;
+    EXPECT_EQ(e.uscita, c.console) << c.nome;
+  }
+  CartellaProva cartella("primi_nessun_file");
+  cartella.Rimuovi("numeriPrimi.txt");
+  Terne(cartella, "7\n10\nx\n");
+  EXPECT_FALSE(cartella.Esiste("triadiRettangole7-10.txt"));
+}
+
+std::string NomeTabella(int n) {
+  return "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";
+}
+
+// Damages each of the sixteen tables in turn: the run names it and stops before the search.
+void ControllaTabelleGuaste(const std::function<std::string(const std::string&)>& guasta) {
+  for (int n = 4; n <= 19; ++n) {
+    CartellaProva cartella("tabelle");
+    const std::string nome = NomeTabella(n);
+    const std::string buona = cartella.Leggi(nome);
+    cartella.Rimuovi(nome);
+    const std::string guastata = guasta(buona);
+    if (guastata != "-") cartella.Scrivi(nome, guastata);
+    const Esito e = Terne(cartella, "6\n8\nx\n");
+    EXPECT_EQ(e.codice, 0) << nome;
+    EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle(n - 1) + TabellaGuasta(nome)) << nome;
+    EXPECT_FALSE(cartella.Esiste("triadiRettangole6-8.txt")) << nome;
+  }
+}
+
+TEST(TabelleGuaste, EachMissingTableIsNamed) {
+  ControllaTabelleGuaste([](const std::string&) { return std::string("-"); });
+}
+
+TEST(TabelleGuaste, EachTableTruncatedInABodyLineIsNamed) {
+  ControllaTabelleGuaste([](const std::string& buona) {
+    const size_t inizioUltima = buona.rfind('\n', buona.size() - 2) + 1;
+    return buona.substr(0, (inizioUltima + buona.size()) / 2);
+  });
+}
+
+TEST(TabelleGuaste, EachTableWithOneDigitChangedIsNamed) {
+  ControllaTabelleGuaste([](const std::string& buona) {
+    std::string cambiata = buona;
+    size_t i = cambiata.size() / 2;
+    while (cambiata[i] < '0' || cambiata[i] > '9') ++i;
+    cambiata[i] = (cambiata[i] == '1') ? '2' : '1';
+    return cambiata;
+  });
+}
+
+TEST(Terne, AResultsFileThatCannotBeCreatedEndsTheRunBeforeAnyLeg) {
+  CartellaProva cartella("risultati");
+  std::filesystem::create_directory(cartella / "triadiRettangole6-8.txt");
+  const Esito e = Terne(cartella, "6\n8\nx\n");
+  EXPECT_EQ(e.codice, 0);
+  EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle() +
+                          "\n Il file triadiRettangole6-8.txt non puo' essere creato. Controllare "
+                          "la cartella di lavoro e ripetere l'operazione. Inserire un carattere e "
+                          "premere invio per terminare... ");
+}
+
+// Failed writes, failed reads and memory running out: never a crash, a hang or a silent loss.
+// Where results are lost the exit code is 1 and the file holds exactly the whole legs M … K
+// that the message names.
+TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
+  const std::string pieno = "\nScrittura non riuscita (spazio esaurito sul disco): il file ";
+  const std::string mille = "triadiRettangole1-3000.txt";
+  const Guasto casi[] = {
+      {"disco pieno da subito",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.senzaPausa = true, .limiteScrittura = 0},
+       1,
+       [&](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) + pieno +
+                                   "triadiRettangole4-4.txt non contiene nessuna terna.\n" +
+                                   testi::kChiusura);
+         EXPECT_EQ(p.Errori(), "");
+       }},
+      {"disco pieno dopo 16 KiB",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .limiteScrittura = 16384},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const std::string u = p.Uscita();
+         const int k = CatetoNominato(u);
+         ASSERT_GT(k, 100) << u.substr(u.size() - 300);
+         const std::string fine = pieno + mille +
+                                  " contiene tutte le terne trovate fino al "
+                                  "cateto " +
+                                  std::to_string(k) + ".\n" + testi::kChiusura;
+         EXPECT_EQ(u.substr(u.size() - fine.size()), fine);
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+       }},
+      {"sincronizzazione col disco non riuscita",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.senzaPausa = true, .fsyncGuasto = "1"},
+       1,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) +
+                                   "\nScrittura non riuscita (errore di lettura o scrittura sul "
+                                   "dispositivo): il file triadiRettangole4-4.txt contiene tutte "
+                                   "le terne trovate fino al cateto 4.\n" +
+                                   testi::kChiusura);
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"una scrittura che non prende nulla e non dice perche'",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .limiteScrittura = 16384, .scritturaNulla = true},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int k = CatetoNominato(p.Uscita());
+         EXPECT_NE(p.Uscita().find("\nScrittura non riuscita (errore di lettura o scrittura sul "
+                                   "dispositivo): il file " +
+                                   mille + " contiene tutte le terne trovate fino al cateto " +
+                                   std::to_string(k) + ".\n"),
+                   std::string::npos);
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+       }},
+      {"un file che non si puo' sincronizzare, come un dispositivo",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.senzaPausa = true, .fsyncGuasto = "EINVAL"},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(), Completa(Terna(3, 4, 5)));
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"un file precedente e' conservato",
+       [](const CartellaProva& c) { c.Scrivi("triadiRettangole4-4.txt", "vecchio\n"); },
+       "4\n4\nx\n",
+       {.senzaPausa = true},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(),
+                   Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt~"), "vecchio\n");
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"un collegamento simbolico al posto del file",
+       [](const CartellaProva& c) {
+         c.Scrivi("bersaglio.txt", "intatto\n");
+         std::filesystem::create_symlink("bersaglio.txt", c / "triadiRettangole4-4.txt");
+       },
+       "4\n4\nx\n",
+       {.senzaPausa = true},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(),
+                   Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
+         EXPECT_EQ(c.Leggi("bersaglio.txt"), "intatto\n");
+         EXPECT_TRUE(std::filesystem::is_symlink(c / "triadiRettangole4-4.txt~"));
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+       }},
+      {"una seconda esecuzione dello stesso intervallo nella stessa cartella",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .fermaDopo = 4096},
+       0,
+       [&](const Processo&, const CartellaProva& c) {
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, 3000));
+       },
+       [&](Processo&, const CartellaProva& c) {
+         Processo seconda(TERNE_BIN, c.percorso, {}, {.senzaPausa = true});
+         seconda.Scrivi("1\n3000\nx\n");
+         EXPECT_EQ(seconda.Attendi(), 0);
+         EXPECT_EQ(seconda.Uscita(),
+                   Inizio() + testi::Tabelle() + "\n Il file " + mille +
+                       " e' gia' in scrittura da un'altra esecuzione di terne in questa cartella. "
+                       "Attendere che finisca e poi ripetere l'operazione. Inserire un carattere "
+                       "e premere invio per terminare... ");
+       }},
+      {"il file spostato durante la ricerca, un altro al suo posto, poi il disco pieno",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .limiteScrittura = 16384, .fermaDopo = 4096},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int k = CatetoNominato(p.Uscita());
+         ASSERT_GT(k, 100);
+         EXPECT_EQ(c.Leggi(mille + ".spostato"), FileDiUnaRicerca(1, k));
+         EXPECT_EQ(c.Leggi(mille), "un altro file\n");
+       },
+       [&](Processo&, const CartellaProva& c) {
+         std::filesystem::rename(c / mille, c / (mille + ".spostato"));
+         c.Scrivi(mille, "un altro file\n");
+       }},
+      {"console chiusa durante la pausa",
+       [](const CartellaProva&) {},
+       "1\n300\nx\n",
+       {.chiudiUscitaDopo = 5 + 16 + 1},  // the banner, the tables and the first triple
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const int l = CatetoNominato(p.Errori());
+         EXPECT_EQ(p.Errori(),
+                   "terne: impossibile scrivere sulla console; il file "
+                   "triadiRettangole1-300.txt contiene tutte le terne trovate fino "
+                   "al cateto " +
+                       std::to_string(l) + ".\n");
+         EXPECT_EQ(c.Leggi("triadiRettangole1-300.txt"), FileDiUnaRicerca(1, l));
+       }},
+      {"console chiusa dopo 40 righe, come da | head -n 40",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .chiudiUscitaDopo = 40},
+       1,
+       [&](const Processo& p, const CartellaProva& c) {
+         const std::string e = p.Errori();
+         const int l = CatetoNominato(e);
+         EXPECT_EQ(e, "terne: impossibile scrivere sulla console; il file " + mille +
+                          " contiene tutte le terne trovate fino al cateto " + std::to_string(l) +
+                          ".\n");
+         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, l));
+       }},
+      {"console su /dev/full",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.uscita = "/dev/full"},
+       1,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Errori(), "terne: impossibile scrivere sulla console.\n");
+         EXPECT_FALSE(c.Esiste("triadiRettangole4-4.txt"));
+       }},
+      {"numeriPrimi.txt e' una cartella",
+       [](const CartellaProva& c) {
+         c.Rimuovi("numeriPrimi.txt");
+         std::filesystem::create_directory(c / "numeriPrimi.txt");
+       },
+       "7\n10\nx\n",
+       {},
+       0,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Uscita(), Inizio() +
+                                   "\n Il file numeriPrimi.txt non puo' essere letto. "
+                                   "Creare di nuovo il file numeriPrimi.txt. Inserire un "
+                                   "carattere e premere invio per terminare... ");
+       }},
+      {"Combinations07.txt e' una cartella",
+       [](const CartellaProva& c) {
+         c.Rimuovi("Combinations07.txt");
+         std::filesystem::create_directory(c / "Combinations07.txt");
+       },
+       "6\n8\nx\n",
+       {},
+       0,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle(6) + TabellaGuasta("Combinations07.txt"));
+       }},
+#ifndef TERNE_SANITIZZATO
+      {"memoria insufficiente per le tabelle",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.memoria = 120000 * 1024},
+       1,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Errori(),
+                   "terne: memoria insufficiente (le tabelle delle combinazioni richiedono "
+                   "circa 170 MB).\n");
+         const std::string u = p.Uscita();
+         EXPECT_EQ(u.rfind(Inizio(), 0), 0u);
+         EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);
+       }},
+#endif
+  };
+  for (const auto& c : casi) ControllaGuasto(c);
+}
+
+// Starts terne on 1 … 200, waits for `righe` triples, sends `segnale`, and checks the clean stop.
+void ControllaInterruzione(int segnale, int righe) {
+  CartellaProva cartella("segnale");
+  Processo p(TERNE_BIN, cartella.percorso);
+  p.Scrivi("1\n200\n");
+  std::string attesa;
+  for (int i = 0; i < righe; ++i) attesa += "La terna";
+  int viste = 0;
+  const auto fine = std::chrono::steady_clock::now() + 60s;
+  while (viste < righe && std::chrono::steady_clock::now() < fine) {
+    const std::string u = p.Uscita();
+    viste = 0;
+    for (size_t q = u.find("La terna"); q != std::string::npos; q = u.find("La terna", q + 1))
+      ++viste;
+    std::this_thread::sleep_for(10ms);
+  }
+  p.Segnala(segnale);
+  const int stato = p.Attendi(20s);
+  ASSERT_GE(stato, 0) << strsignal(segnale);
+  EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0) << strsignal(segnale);
+  const std::string u = p.Uscita();
+  const std::string prefisso = "\nRicerca interrotta dopo il cateto ";
+  const size_t dove = u.find(prefisso);
+  ASSERT_NE(dove, std::string::npos) << u;
+  const int ultimo = std::stoi(u.substr(dove + prefisso.size()));
+  EXPECT_EQ(u.substr(dove), prefisso + std::to_string(ultimo) +
+                                ": il file triadiRettangole1-200.txt contiene tutte le terne "
+                                "trovate fino a quel cateto.\n");
+  CartellaProva riferimento("riferimento");
+  const Esito intera = Terne(riferimento, "1\n" + std::to_string(ultimo) + "\nx\n");
+  EXPECT_EQ(cartella.Leggi("triadiRettangole1-200.txt"),
+            riferimento.Leggi("triadiRettangole1-" + std::to_string(ultimo) + ".txt"));
+  EXPECT_EQ(u.substr(0, dove) + testi::kChiusura, intera.uscita);
+}
+
+TEST(Interruzione, SigintStopsCleanlyAndKeepsEveryResult) {
+  ControllaInterruzione(SIGINT, 3);
+}
+TEST(Interruzione, SigtermStopsCleanlyAndKeepsEveryResult) {
+  ControllaInterruzione(SIGTERM, 2);
+}
+TEST(Interruzione, SighupStopsCleanlyAndKeepsEveryResult) {
+  ControllaInterruzione(SIGHUP, 4);
+}
+
+// The results file on disk always holds every record written so far: a run killed outright
+// leaves a prefix of the full results. The run is held once its file holds 8 KiB, so the kill
+// always lands in the middle of it.
+TEST(Interruzione, AKilledRunLeavesAPrefixOfTheFullResults) {
+  CartellaProva cartella("ucciso");
+  Processo p(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true, .fermaDopo = 8192});
+  p.Scrivi("1\n3000\n");
+  ASSERT_TRUE(p.AttendiFermo());
+  p.Segnala(SIGKILL);
+  p.Attendi();
+  const std::string parziale = cartella.Leggi("triadiRettangole1-3000.txt");
+  const std::string completo = FileDiUnaRicerca(1, 3000);
+  EXPECT_GE(parziale.size(), 8192u);
+  EXPECT_LT(parziale.size(), completo.size());
+  EXPECT_EQ(completo.substr(0, parziale.size()), parziale);
+  EXPECT_EQ(parziale.back(), '\n');
+}
+
+}  // namespace
