@@ -1,9 +1,13 @@
 #include "driver/esecuzione.h"
 
+#include <cerrno>
 #include <new>
+#include <string>
 
 #include "primes/primi.h"
 #include "results/terne.h"
+#include "sistema/motivi.h"
+#include "sistema/nomi.h"
 
 namespace {
 
@@ -22,7 +26,7 @@ struct Corsa {
 
 // What the results file holds once the legs M … K are written.
 struct Contenuto {
-  const stringa& nome;
+  const char* nome;
   const numero& M;
   const numero& K;
 };
@@ -60,10 +64,14 @@ void attesaFinale(Corsa& corsa) {
   if (corsa.out) attendiRisposta(corsa);
 }
 
-void avvisaInterruzione(const numero& ultimo, const stringa& nome, std::ostream& out) {
-  out << "\nRicerca interrotta dopo il cateto " << ultimo << ": il file " << nome.str
-      << " contiene tutte le terne trovate fino a quel cateto.\n"
-      << std::flush;
+void avvisaInterruzione(const numero& ultimo, const Contenuto& contenuto, std::ostream& out) {
+  out << "\nRicerca interrotta dopo il cateto " << ultimo << ": ";
+  if (contenuto.K == ultimo) {
+    out << "il file " << contenuto.nome << " contiene tutte le terne trovate fino a quel cateto";
+  } else {
+    descriviContenuto(out, contenuto.nome, contenuto.M, contenuto.K);
+  }
+  out << ".\n" << std::flush;
 }
 
 void avvisaScrittura(std::ostream& os, int errore, int taglio, const Contenuto& contenuto) {
@@ -74,6 +82,29 @@ void avvisaScrittura(std::ostream& os, int errore, int taglio, const Contenuto& 
     os << "In fondo al file puo' restare una riga incompleta (" << motivoErrore(taglio) << ").\n";
   }
   os << std::flush;
+}
+
+// What the user must know of where the file went and of the copy of an earlier one; false when
+// the file was deleted, and the results with it.
+bool avvisaPosto(const FineRicerca& fine, const stringa& nome, Corsa& corsa) {
+  std::ostream& out = corsa.out ? corsa.out : corsa.err;
+  if (fine.posto == FileRisultati::Posto::kCancellato) {
+    out << "\nIl file " << nome.str
+        << " e' stato cancellato durante la ricerca: le terne trovate sono andate perse con "
+           "il file.\n";
+    return false;
+  }
+  if (fine.posto == FileRisultati::Posto::kSpostato &&
+      fine.causa == FineRicerca::Causa::kCompleta) {
+    out << "Il file " << nome.str << " e' stato spostato durante la ricerca";
+    if (!fine.dove.empty()) out << ": ora e' " << leggibile(fine.dove);
+    out << ".\n";
+  }
+  if (fine.copiaRimossa) {
+    out << "La copia conservata all'inizio non aveva nulla in piu' del nuovo file: e' stata "
+           "rimossa.\n";
+  }
+  return true;
 }
 
 // One line on standard error: what failed, then, once the search began, what the results file
@@ -91,25 +122,27 @@ const char kMemoria[] =
     "memoria insufficiente (le tabelle delle combinazioni richiedono circa 170 MB)";
 const char kConsole[] = "impossibile scrivere sulla console";
 
-// After the leg loop: the file put on the disk and closed (a failed write has already cut it
-// back to its last whole leg), then what the user must know. Returns the exit code.
-int concludi(const FineRicerca& fine, FileRisultati& file, const stringa& nome, Corsa& corsa) {
+// After the search: what the user must know, then the closing wait unless the run was stopped.
+// Returns the exit code.
+int concludi(const FineRicerca& fine, const stringa& nome, Corsa& corsa) {
   using Causa = FineRicerca::Causa;
-  int errore = file.sincronizza();
-  const int chiusura = file.chiudi();
-  if (errore == 0) errore = chiusura;
-  const Contenuto contenuto{nome, corsa.M, fine.salvato};
+  const std::string dove = fine.dove.empty() ? nome.str : leggibile(fine.dove);
+  const Contenuto contenuto{dove.c_str(), corsa.M, fine.salvato};
   std::ostream& out = corsa.out;
-  if (errore != 0) avvisaScrittura(out ? out : corsa.err, errore, file.erroreTaglio(), contenuto);
+  const bool guasto = fine.errore != 0 && fine.errore != EINTR;
+  if (guasto) avvisaScrittura(out ? out : corsa.err, fine.errore, fine.erroreTaglio, contenuto);
+  const bool salvato = avvisaPosto(fine, nome, corsa);
   if (fine.causa == Causa::kMemoria) avvisaSuErrori(corsa.err, kMemoria, &contenuto);
-  if (fine.causa == Causa::kSegnale && errore == 0) avvisaInterruzione(fine.ultimo, nome, out);
+  if (fine.causa == Causa::kSegnale && !guasto && salvato) {
+    avvisaInterruzione(fine.ultimo, contenuto, out);
+  }
   const bool fermata = fine.causa == Causa::kSegnale || fine.causa == Causa::kConsole;
   if (!fermata) attesaFinale(corsa);
   if (!out) {
     avvisaSuErrori(corsa.err, kConsole, &contenuto);
     return kUscitaConPerdita;
   }
-  return errore != 0 || fine.causa == Causa::kMemoria ? kUscitaConPerdita : 0;
+  return guasto || !salvato || fine.causa == Causa::kMemoria ? kUscitaConPerdita : 0;
 }
 
 // Phases from the combination tables to the closing; the tables, the results file and its
@@ -143,8 +176,7 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
   ContestoRicerca ricerca{primi, suddivisioni, pendenti, file, &out, pausa};
-  const FineRicerca fine = cicloCateti(corsa.M, corsa.N, ricerca);
-  return concludi(fine, file, nome, corsa);
+  return concludi(cercaEChiudi(corsa.M, corsa.N, ricerca), nome, corsa);
 }
 
 // The run from the prompts on; memory running out before the search began ends up here.

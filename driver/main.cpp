@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "driver/esecuzione.h"
-#include "driver/interruzione.h"
-#include "tools/opzioni.h"
+#include "sistema/interruzione.h"
+#include "sistema/opzioni.h"
+#include "sistema/uscita.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ const char kUso[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  apriDescrittoriStandard();
   if (argc > 1) {
     std::vector<std::string> operandi;
     const int esito = leggiOpzioni(

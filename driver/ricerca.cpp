@@ -1,11 +1,12 @@
 #include "driver/ricerca.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <new>
 
-#include "driver/interruzione.h"
 #include "primes/primi.h"
+#include "sistema/interruzione.h"
 
 namespace {
 
@@ -65,7 +66,6 @@ FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricer
   using Causa = FineRicerca::Causa;
   FineRicerca fine;
   fine.ultimo = M - numero(1);
-  installaGestoriInterruzione();
   try {
     for (numero cateto = M; cateto <= N; ++cateto) {
       esaminaCateto(cateto, ricerca);
@@ -79,12 +79,31 @@ FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricer
   } catch (const std::bad_alloc&) {
     fine.causa = Causa::kMemoria;  // the leg in progress is left out, whatever it recorded
   }
-  ripristinaGestoriInterruzione();
   if (fine.causa == Causa::kScrittura) return fine;
   const int ultimo = fine.ultimo.intero();
   for (int i = ultimo + 1; i <= ultimo + kFinestra; ++i) {
     if (!scriviControllato(i, ricerca, fine)) return fine;
   }
   fine.salvato = fine.ultimo;
+  return fine;
+}
+
+FineRicerca cercaEChiudi(const numero& M, const numero& N, ContestoRicerca& ricerca) {
+  using Causa = FineRicerca::Causa;
+  GestoriInterruzione gestori;
+  FineRicerca fine = cicloCateti(M, N, ricerca);
+  FileRisultati& file = ricerca.file;
+  fine.errore = file.sincronizza();
+  if (fine.errore == EINTR || (fine.causa == Causa::kCompleta && interruzioneRichiesta())) {
+    fine.causa = Causa::kSegnale;
+  }
+  fine.posto = file.posto(fine.dove);
+  if (fine.causa == Causa::kCompleta && fine.errore == 0 &&
+      fine.posto != FileRisultati::Posto::kCancellato) {
+    fine.copiaRimossa = file.rimuoviCopiaSuperflua();
+  }
+  if (const int chiusura = file.chiudi(); fine.errore == 0) fine.errore = chiusura;
+  fine.erroreTaglio = file.erroreTaglio();
+  fine.segnale = segnaleRicevuto();
   return fine;
 }

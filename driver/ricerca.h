@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "combinatorial/suddivisioni.h"
 #include "numero/myelement.h"
@@ -36,7 +37,7 @@ struct ContestoRicerca {
 // REQUIRES: 1 <= a <= kCatetoMassimo.
 void esaminaCateto(numero a, ContestoRicerca& ricerca);
 
-// How the leg loop ended, and what the results file holds then.
+// How the search ended, and what the results file holds then.
 struct FineRicerca {
   enum class Causa {
     kCompleta,   // every leg examined
@@ -48,6 +49,13 @@ struct FineRicerca {
   Causa causa = Causa::kCompleta;
   numero ultimo;   // the last leg examined to its end (M - 1 when none)
   numero salvato;  // the file holds every record of the legs M … salvato and nothing else
+  // Filled in by cercaEChiudi:
+  int errore = 0;        // of a refused write, a failed sync or close; EINTR: cut short by a stop
+  int erroreTaglio = 0;  // see FileRisultati::erroreTaglio
+  FileRisultati::Posto posto = FileRisultati::Posto::kAlSuoPosto;
+  std::string dove;           // where a moved file is now, when the system tells it
+  bool copiaRimossa = false;  // the copy of an earlier file held nothing the new one lacks
+  int segnale = 0;            // the stop signal that came, 0 when none did
 };
 
 // The leg loop with the writing of old records after each leg, then the final flush, which
@@ -55,3 +63,10 @@ struct FineRicerca {
 // a line or memory running out ends it early; a write the file refuses ends it at once, the
 // file cut back to its last whole leg.
 FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricerca);
+
+// The whole search of M … N and its wrap-up: the leg loop and the final flush, then the file put
+// on the disk, its place checked, a superfluous copy of an earlier file removed (after a search
+// that wrote every triple), and the file closed. Stop signals are handled from the first leg
+// until the file is closed: one that comes after the last leg is a stop after that leg, and one
+// that cuts short a write the output does not take ends the search with the records written.
+FineRicerca cercaEChiudi(const numero& M, const numero& N, ContestoRicerca& ricerca);

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -90,29 +95,135 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
 }
 
 // terne-cerca writes the file that terne writes, over a range that crosses the repeat window,
-// in its folder, elsewhere with -C, or on standard output.
-TEST(Cerca, WritesTheFileOfTerne) {
+// wherever a user sends it: in its folder (where a rerun's copy of the same file goes away),
+// elsewhere with -C, on standard output, and on the devices, FIFOs and links the shell takes.
+TEST(Cerca, WritesTheFileOfTerneWhereverItIsSent) {
   CartellaProva cartella("cerca");
   Processo terne(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true});
   terne.Scrivi("1\n330\nx\n");
   terne.ChiudiIngresso();
   ASSERT_EQ(terne.Attendi(), 0);
-  const std::string atteso = cartella.Leggi("triadiRettangole1-330.txt");
+  const std::string nome = "triadiRettangole1-330.txt";
+  const std::string atteso = cartella.Leggi(nome);
   ASSERT_GT(atteso.size(), 1000u);
   CartellaProva altrove("cerca_altrove", false);
+  std::unique_ptr<LettoreFifo> fifo;
   const struct {
+    const char* nome;
     std::vector<std::string> argomenti;
-    std::string file;  // where the records go; empty: standard output
-  } casi[] = {{{"1", "330"}, "triadiRettangole1-330.txt~"},
-              {{"-C", cartella.percorso.string(), "--output=r.txt", "--", "1", "330"}, "r.txt"},
-              {{"-q", "-o", "-", "1", "330"}, ""}};
+    std::function<std::string(const Processo&)> scritto;  // what reached the destination
+    std::string errori;
+    std::function<void()> prepara = nullptr;
+    Opzioni opzioni = {};
+    const CartellaProva* dove = nullptr;  // where it starts, when not in the folder of the data
+  } casi[] = {
+      {"di nuovo nella stessa cartella: la copia uguale al nuovo file va via",
+       {"-q", "1", "330"},
+       [&](const Processo&) {
+         EXPECT_FALSE(cartella.Esiste(nome + ".~1~"));
+         return cartella.Leggi(nome);
+       },
+       "terne-cerca: il file " + nome + " c'era gia': conservato come " + nome +
+           ".~1~\nterne-cerca: " + nome + ".~1~ non aveva nulla in piu' del nuovo file: rimosso\n"},
+      {"-C, --output= e --, da un'altra cartella",
+       {"-q", "-C", cartella.percorso.string(), "--output=r.txt", "--", "1", "330"},
+       [&](const Processo&) { return cartella.Leggi("r.txt"); },
+       "",
+       nullptr,
+       {},
+       &altrove},
+      {"standard output", {"-q", "-o", "-", "1", "330"}, &Processo::Uscita, ""},
+      {"/dev/null",
+       {"-q", "-o", "/dev/null", "1", "330"},
+       [&](const Processo&) {
+         EXPECT_FALSE(cartella.Esiste("null"));
+         return atteso;
+       },
+       ""},
+      {"un collegamento allo standard output, aperto in aggiunta come da >>",
+       {"-q", "-o", "mio", "1", "330"},
+       [&](const Processo& p) {
+         EXPECT_TRUE(std::filesystem::is_symlink(cartella / "mio"));
+         return p.Uscita().substr(std::strlen("riga di prima\n"));
+       },
+       "",
+       [&] { std::filesystem::create_symlink("/proc/self/fd/1", cartella / "mio"); },
+       {.giaNellUscita = "riga di prima\n"}},
+      {"una FIFO con il suo lettore",
+       {"-q", "-o", "fifo", "1", "330"},
+       [&](const Processo&) {
+         EXPECT_TRUE(std::filesystem::is_fifo(cartella / "fifo"));
+         return fifo->Letto();
+       },
+       "",
+       [&] { fifo = std::make_unique<LettoreFifo>(cartella / "fifo"); }},
+  };
   for (const auto& c : casi) {
-    Processo cerca(CERCA_BIN, c.file == "r.txt" ? altrove.percorso : cartella.percorso,
-                   c.argomenti);
-    EXPECT_EQ(cerca.Attendi(), 0) << c.file;
-    EXPECT_EQ(c.file.empty() ? cerca.Uscita() : cartella.Leggi(c.file), atteso) << c.file;
+    SCOPED_TRACE(c.nome);
+    if (c.prepara) c.prepara();
+    Processo cerca(CERCA_BIN, (c.dove != nullptr ? *c.dove : cartella).percorso, c.argomenti,
+                   c.opzioni);
+    EXPECT_EQ(cerca.Attendi(), 0);
+    EXPECT_EQ(cerca.Errori(), c.errori);
+    EXPECT_EQ(c.scritto(cerca), atteso);
+    if (c.opzioni.giaNellUscita != nullptr) {
+      EXPECT_EQ(cerca.Uscita().rfind(c.opzioni.giaNellUscita, 0), 0u);
+    }
   }
-  EXPECT_EQ(cartella.Leggi("triadiRettangole1-330.txt"), atteso);
+  EXPECT_EQ(cartella.Leggi(nome), atteso);
+}
+
+// No earlier results are lost: each rerun keeps the file it finds under a new number, and a run
+// that writes every triple removes only its own copy, and only when that copy holds nothing the
+// new file lacks.
+TEST(Cerca, EarlierResultsAreNeverLost) {
+  CartellaProva cartella("copie");
+  const std::string nome = "triadiRettangole1-1000.txt";
+  const auto esegui = [&](bool fermata) {
+    Processo p(CERCA_BIN, cartella.percorso, {"-q", "1", "1000"},
+               {.fermaDopo = fermata ? 4096 : -1});
+    if (fermata) {
+      EXPECT_TRUE(p.AttendiFermo());
+      p.Segnala(SIGINT);
+      p.Segnala(SIGCONT);
+    }
+    EXPECT_EQ(p.Attendi(), fermata ? (128 + SIGINT) << 8 : 0);
+    return cartella.Leggi(nome);
+  };
+  const std::string completo = esegui(false);
+  const std::string parziale = esegui(true);
+  ASSERT_LT(parziale.size(), completo.size());
+  esegui(true);
+  EXPECT_EQ(cartella.Leggi(nome + ".~1~"), completo);
+  EXPECT_EQ(cartella.Leggi(nome + ".~2~"), parziale);
+  EXPECT_EQ(esegui(false), completo);  // its copy, a part of the new file, goes
+  EXPECT_EQ(esegui(false), completo);  // so does an equal one
+  std::set<std::string> file;
+  for (const auto& voce : std::filesystem::directory_iterator(cartella.percorso)) {
+    if (voce.path().filename().string().rfind("triadi", 0) == 0) {
+      file.insert(voce.path().filename().string());
+    }
+  }
+  EXPECT_EQ(file, (std::set<std::string>{nome, nome + ".~1~", nome + ".~2~"}));
+}
+
+// A stop signal frees a run blocked on a pipe that nobody reads: it ends at once and says up to
+// which leg the pipe holds whole records; what came through is exactly that.
+TEST(Cerca, AStopEndsAWriteBlockedOnAFullPipe) {
+  CartellaProva cartella("tubo");
+  Processo p(CERCA_BIN, cartella.percorso, {"-o", "-", "1", "65535"}, {.tubo = true});
+  ASSERT_TRUE(p.AttendiScritturaBloccata(1));
+  p.Segnala(SIGTERM);
+  ASSERT_EQ(p.Attendi(30s), (128 + SIGTERM) << 8);
+  std::string letto;
+  char pezzo[4096];
+  for (ssize_t n; (n = read(p.Tubo(), pezzo, sizeof pezzo)) > 0;) letto.append(pezzo, n);
+  const int k = CatetoNominato(p.Errori());
+  ASSERT_GT(k, 100) << p.Errori();
+  const std::string intero = FileDiUnaRicerca(1, k);
+  EXPECT_EQ(letto.substr(0, intero.size()), intero);
+  const bool incompleta = p.Errori().find("riga incompleta") != std::string::npos;
+  EXPECT_EQ(letto.size() > intero.size(), incompleta) << p.Errori();
 }
 
 // The progress line is drawn on a terminal only (a pseudo-terminal through script); the

@@ -1,5 +1,6 @@
-// Preloaded into terne by the tests of a failing disk; the results file is the descriptor whose
-// file name begins with "triadiRettangole".
+// Preloaded into the programs by the tests of a failing disk and of a run stopped at a chosen
+// moment. The output watched is the descriptor whose file name begins with TERNE_PREFISSO
+// ("triadiRettangole" unless set), or with a dot and that prefix (a tool's temporary file).
 //   TERNE_LIMITE_SCRITTURA=B   the file takes B bytes, then every write fails with ENOSPC, as on
 //                              a disk that fills; with TERNE_SCRITTURA_NULLA=1 such a write
 //                              returns 0 instead, without an error number
@@ -7,7 +8,13 @@
 //                              after that write, so a test can act while the run is held
 //   TERNE_FSYNC_GUASTO=1       syncing the file fails with EIO; =EINVAL: as on a file that
 //                              cannot be synced
+// The writing calls on the output (write, fsync, ftruncate, close, and rename of it) are counted:
+//   TERNE_CHIAMATA=K           at the K-th of them (from 1), TERNE_AZIONE acts: SIGINT, SIGTERM,
+//                              SIGHUP or SIGSTOP is raised just before the call, which then goes
+//                              on; ENOSPC, EIO, EFBIG or EDQUOT makes the call fail with it
+//   TERNE_CONTEGGIO=FILE       at the program's normal end, their number is written to FILE
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -19,20 +26,27 @@
 
 namespace {
 
-using Scrittura = ssize_t (*)(int, const void*, size_t);
-
 long scritti = 0;
 bool fermato = false;
+long chiamate = 0;
 
-bool fileRisultati(int fd) {
+bool nomeOsservato(const char* percorso) {
+  const char* prefisso = std::getenv("TERNE_PREFISSO");
+  if (prefisso == nullptr) prefisso = "triadiRettangole";
+  const char* nome = std::strrchr(percorso, '/');
+  nome = nome != nullptr ? nome + 1 : percorso;
+  if (*nome == '.') ++nome;
+  return std::strncmp(nome, prefisso, std::strlen(prefisso)) == 0;
+}
+
+bool osservato(int fd) {
   char collegamento[64];
   char percorso[4096];
   snprintf(collegamento, sizeof collegamento, "/proc/self/fd/%d", fd);
   const ssize_t n = readlink(collegamento, percorso, sizeof percorso - 1);
   if (n <= 0) return false;
   percorso[n] = '\0';
-  const char* nome = std::strrchr(percorso, '/');
-  return std::strncmp(nome != nullptr ? nome + 1 : percorso, "triadiRettangole", 16) == 0;
+  return nomeOsservato(percorso);
 }
 
 long variabile(const char* nome) {
@@ -40,9 +54,48 @@ long variabile(const char* nome) {
   return valore != nullptr ? std::atol(valore) : -1;
 }
 
+template <typename F>
+F vera(const char* nome) {
+  return reinterpret_cast<F>(dlsym(RTLD_NEXT, nome));
+}
+
+// Counts one writing call on the output; false, with errno set, when it is to fail.
+bool conta() {
+  ++chiamate;
+  if (chiamate != variabile("TERNE_CHIAMATA")) return true;
+  const char* azione = std::getenv("TERNE_AZIONE");
+  if (azione == nullptr) return true;
+  const struct {
+    const char* nome;
+    int segnale;
+    int errore;
+  } azioni[] = {{"SIGINT", SIGINT, 0},   {"SIGTERM", SIGTERM, 0}, {"SIGHUP", SIGHUP, 0},
+                {"SIGSTOP", SIGSTOP, 0}, {"ENOSPC", 0, ENOSPC},   {"EIO", 0, EIO},
+                {"EFBIG", 0, EFBIG},     {"EDQUOT", 0, EDQUOT}};
+  for (const auto& a : azioni) {
+    if (std::strcmp(azione, a.nome) != 0) continue;
+    if (a.segnale != 0) raise(a.segnale);
+    errno = a.errore;
+    return a.errore == 0;
+  }
+  return true;
+}
+
+__attribute__((destructor)) void scriviConteggio() {
+  const char* file = std::getenv("TERNE_CONTEGGIO");
+  if (file == nullptr) return;
+  const int fd = open(file, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  char testo[32];
+  const int n = snprintf(testo, sizeof testo, "%ld\n", chiamate);
+  if (fd >= 0 && vera<ssize_t (*)(int, const void*, size_t)>("write")(fd, testo, n) == n) {
+    close(fd);
+  }
+}
+
 ssize_t scriviLimitato(int fd, const void* dati, size_t quanti) {
-  static const Scrittura vera = reinterpret_cast<Scrittura>(dlsym(RTLD_NEXT, "write"));
-  if (!fileRisultati(fd)) return vera(fd, dati, quanti);
+  static const auto scrivi = vera<ssize_t (*)(int, const void*, size_t)>("write");
+  if (!osservato(fd)) return scrivi(fd, dati, quanti);
+  if (!conta()) return -1;
   const long limite = variabile("TERNE_LIMITE_SCRITTURA");
   if (limite >= 0) {
     const long spazio = limite - scritti;
@@ -53,7 +106,7 @@ ssize_t scriviLimitato(int fd, const void* dati, size_t quanti) {
     }
     if (quanti > static_cast<size_t>(spazio)) quanti = static_cast<size_t>(spazio);
   }
-  const ssize_t fatti = vera(fd, dati, quanti);
+  const ssize_t fatti = scrivi(fd, dati, quanti);
   if (fatti > 0) scritti += fatti;
   const long ferma = variabile("TERNE_FERMA_DOPO");
   if (!fermato && ferma >= 0 && scritti >= ferma) {
@@ -81,10 +134,32 @@ extern "C" ssize_t writev(int fd, const struct iovec* pezzi, int conta) {
 }
 
 extern "C" int fsync(int fd) {
-  using Sincronizza = int (*)(int);
-  static const Sincronizza vera = reinterpret_cast<Sincronizza>(dlsym(RTLD_NEXT, "fsync"));
+  static const auto sincronizza = vera<int (*)(int)>("fsync");
+  if (!osservato(fd)) return sincronizza(fd);
+  if (!conta()) return -1;
   const char* guasto = std::getenv("TERNE_FSYNC_GUASTO");
-  if (guasto == nullptr || !fileRisultati(fd)) return vera(fd);
+  if (guasto == nullptr) return sincronizza(fd);
   errno = std::strcmp(guasto, "EINVAL") == 0 ? EINVAL : EIO;
   return -1;
+}
+
+extern "C" int ftruncate(int fd, off_t lunghezza) {
+  static const auto taglia = vera<int (*)(int, off_t)>("ftruncate");
+  if (osservato(fd) && !conta()) return -1;
+  return taglia(fd, lunghezza);
+}
+
+extern "C" int close(int fd) {
+  static const auto chiudi = vera<int (*)(int)>("close");
+  if (osservato(fd) && !conta()) {
+    chiudi(fd);  // a failed close still releases the descriptor
+    return -1;
+  }
+  return chiudi(fd);
+}
+
+extern "C" int rename(const char* da, const char* a) {
+  static const auto rinomina = vera<int (*)(const char*, const char*)>("rename");
+  if (nomeOsservato(da) && !conta()) return -1;
+  return rinomina(da, a);
 }

@@ -13,6 +13,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -30,10 +32,16 @@ struct Opzioni {
   bool scritturaNulla = false;  // beyond it a write returns 0 and sets no error number
   long fermaDopo = -1;          // the program stops itself once the file holds that many bytes
   const char* fsyncGuasto = nullptr;  // syncing the results file fails: "1" (EIO) or "EINVAL"
-  const char* uscita = nullptr;       // standard output goes there instead of a capture file
-  int chiudiUscitaDopo = -1;          // standard output is a pipe the test closes after those lines
-  rlim_t memoria = 0;                 // a limit on the address space, in bytes
-  rlim_t limiteFile = 0;              // a limit on the size of the files it writes, in bytes
+  long chiamata = -1;                 // at this writing call on the output (counted from 1) …
+  const char* azione = nullptr;       // … this is raised ("SIGINT") or the call fails ("ENOSPC")
+  const char* conteggio = nullptr;    // the number of writing calls is written to this file
+  bool tubo = false;  // standard output is a pipe that the test holds (and reads when it wants)
+  const char* uscita = nullptr;         // standard output goes there instead of a capture file
+  const char* giaNellUscita = nullptr;  // the capture file holds this, and standard output appends
+                                        // to it, as with >>
+  int chiudiUscitaDopo = -1;  // standard output is a pipe the test closes after those lines
+  rlim_t memoria = 0;         // a limit on the address space, in bytes
+  rlim_t limiteFile = 0;      // a limit on the size of the files it writes, in bytes
 };
 
 // A program started in a folder, its standard output and error captured in files there.
@@ -45,7 +53,7 @@ class Processo {
     int tubo[2];
     int tuboUscita[2] = {-1, -1};
     EXPECT_EQ(pipe(tubo), 0);
-    if (o.chiudiUscitaDopo >= 0) {
+    if (o.tubo || o.chiudiUscitaDopo >= 0) {
       EXPECT_EQ(pipe(tuboUscita), 0);
     }
     pid_ = fork();
@@ -56,12 +64,17 @@ class Processo {
       if (chdir(cartella.c_str()) != 0) _exit(127);
       Prepara(o);
       const char* uscita = (o.uscita != nullptr) ? o.uscita : uscita_.c_str();
-      if (o.chiudiUscitaDopo >= 0) {
+      if (o.tubo || o.chiudiUscitaDopo >= 0) {
         dup2(tuboUscita[1], 1);
         close(tuboUscita[0]);
         close(tuboUscita[1]);
       } else {
-        dup2(open(uscita, O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        const int fd = open(uscita, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (o.giaNellUscita != nullptr) {
+          if (write(fd, o.giaNellUscita, strlen(o.giaNellUscita)) < 0) _exit(127);
+          fcntl(fd, F_SETFL, O_APPEND);
+        }
+        dup2(fd, 1);
       }
       dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
       std::vector<char*> argv = {const_cast<char*>(programma.c_str())};
@@ -72,7 +85,7 @@ class Processo {
     }
     close(tubo[0]);
     ingresso_ = tubo[1];
-    if (o.chiudiUscitaDopo >= 0) {
+    if (o.tubo || o.chiudiUscitaDopo >= 0) {
       close(tuboUscita[1]);
       uscitaTubo_ = tuboUscita[0];
     }
@@ -106,6 +119,21 @@ class Processo {
     }
     return false;
   }
+  // Waits until the program is blocked in a write to descriptor `fd`, as the system shows it
+  // (/proc/PID/syscall); false when it ended or time ran out first.
+  bool AttendiScritturaBloccata(int fd, std::chrono::seconds limite = 60s) {
+    const std::string atteso = "1 0x" + std::to_string(fd) + " ";  // write(fd, …)
+    const auto fine = std::chrono::steady_clock::now() + limite;
+    while (stato_ < 0 && std::chrono::steady_clock::now() < fine) {
+      std::ifstream chiamata("/proc/" + std::to_string(pid_) + "/syscall");
+      std::string riga;
+      if (std::getline(chiamata, riga) && riga.rfind(atteso, 0) == 0) return true;
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
+  // The test's end of the output pipe.
+  int Tubo() const { return uscitaTubo_; }
   // Reads the output pipe until `righe` lines have come, then closes it, as `head` does.
   void ChiudiUscitaDopo(int righe) {
     char c = 0;
@@ -148,7 +176,8 @@ class Processo {
   static void Prepara(const Opzioni& o) {
     std::string preload;
     if (o.senzaPausa) preload = SENZA_PAUSA_LIB;
-    if (o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr) {
+    if (o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr || o.chiamata >= 0 ||
+        o.conteggio != nullptr) {
       preload += std::string(preload.empty() ? "" : " ") + DISCO_GUASTO_LIB;
     }
     if (o.limiteScrittura >= 0) {
@@ -157,6 +186,9 @@ class Processo {
     if (o.scritturaNulla) setenv("TERNE_SCRITTURA_NULLA", "1", 1);
     if (o.fermaDopo >= 0) setenv("TERNE_FERMA_DOPO", std::to_string(o.fermaDopo).c_str(), 1);
     if (o.fsyncGuasto != nullptr) setenv("TERNE_FSYNC_GUASTO", o.fsyncGuasto, 1);
+    if (o.chiamata >= 0) setenv("TERNE_CHIAMATA", std::to_string(o.chiamata).c_str(), 1);
+    if (o.azione != nullptr) setenv("TERNE_AZIONE", o.azione, 1);
+    if (o.conteggio != nullptr) setenv("TERNE_CONTEGGIO", o.conteggio, 1);
     if (!preload.empty()) {
       setenv("LD_PRELOAD", preload.c_str(), 1);
       setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
@@ -212,6 +244,36 @@ inline std::string FileDiUnaRicerca(int m, int k) {
 inline int Esegui(const CartellaProva& cartella, const std::string& comando) {
   return std::system(("cd '" + cartella.percorso.string() + "' && " + comando).c_str());
 }
+
+// A FIFO in a folder and a reader that takes all that comes through it. The test holds a writing
+// end of its own open until Letto, so the reader neither sees the end before the program has
+// written nor waits for a writer.
+class LettoreFifo {
+ public:
+  explicit LettoreFifo(const std::filesystem::path& fifo) {
+    EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    tenuto_ = open(fifo.c_str(), O_RDWR);
+    lettore_ = std::thread([this, fifo] {
+      const int fd = open(fifo.c_str(), O_RDONLY);
+      char pezzo[4096];
+      for (ssize_t n; (n = read(fd, pezzo, sizeof pezzo)) > 0;) letto_.append(pezzo, n);
+      close(fd);
+    });
+  }
+  ~LettoreFifo() { Letto(); }
+  // All that came through, once the programs that write are done.
+  const std::string& Letto() {
+    if (tenuto_ >= 0) close(tenuto_);
+    tenuto_ = -1;
+    if (lettore_.joinable()) lettore_.join();
+    return letto_;
+  }
+
+ private:
+  int tenuto_ = -1;
+  std::string letto_;
+  std::thread lettore_;
+};
 
 // One row of a fault table: a program started in a prepared folder with its standard input
 // given and closed, perhaps held at a moment and acted on, then checked once it ended.

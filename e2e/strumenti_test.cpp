@@ -81,6 +81,7 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
     std::function<void(Cartella)> prepara = nullptr;
     std::function<void(Cartella)> controlla = nullptr;
     Opzioni opzioni = {};
+    std::string ingresso = "";  // on standard input
   } casi[] = {
       {"file mancante",
        {"triadiRettangole1-5.txt"},
@@ -150,6 +151,28 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
          EXPECT_TRUE(std::filesystem::is_symlink(c / "g.svg"));
          EXPECT_EQ(c.Leggi("vero.svg").rfind("<?xml", 0), 0u);
        }},
+      {"il proprio file di ingresso come uscita: rifiutato, e il file resta com'e'",
+       {"-o", "./triadiRettangole1-5.txt", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere ./triadiRettangole1-5.txt: e' il file che si sta "
+       "leggendo\n",
+       nullptr,
+       nullptr,
+       [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.txt"), "3,4,5\n"); }},
+      {"- legge lo standard input e disegna sullo standard output",
+       {"-"},
+       "-",
+       0,
+       "",
+       nullptr,
+       nullptr,
+       [](Cartella c) {
+         EXPECT_NE(c.Leggi(".uscita").find(">(standard input): 2 terne, 4 punti da 0 a 12<"),
+                   std::string::npos);
+       },
+       {},
+       "3,4,5\n5,12,13\n"},
       {"pixel zero",
        {"--pixel", "0", "triadiRettangole1-5.txt"},
        "3,4,5\n",
@@ -223,6 +246,8 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
       prima.insert(voce.path().filename().string());
     }
     Processo p(GRAFICO_BIN, cartella.percorso, c.argomenti, c.opzioni);
+    p.Scrivi(c.ingresso);
+    p.ChiudiIngresso();
     EXPECT_EQ(p.Attendi(), c.codice << 8);
     EXPECT_EQ(p.Errori().substr(0, c.errori.size()), c.errori);
     EXPECT_EQ(p.Errori().empty(), c.errori.empty());
@@ -249,22 +274,10 @@ TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
   const std::string svg = uscita.Uscita();  // before the next program takes the capture file
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
   const std::filesystem::path fifo = cartella / "fifo.svg";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  // The test holds one end of its own open until the program has ended, so the reader neither
-  // waits for a writer nor stops before the program's writes.
-  const int tenuto = open(fifo.c_str(), O_RDWR);
-  std::string letto;
-  std::thread lettore([&] {
-    const int fd = open(fifo.c_str(), O_RDONLY);
-    char pezzo[4096];
-    for (ssize_t n; (n = read(fd, pezzo, sizeof pezzo)) > 0;) letto.append(pezzo, n);
-    close(fd);
-  });
+  LettoreFifo lettore(fifo);
   Processo grafico(GRAFICO_BIN, cartella.percorso, {"-o", "fifo.svg", "triadiRettangole1-5.txt"});
   EXPECT_EQ(grafico.Attendi(), 0);
-  close(tenuto);
-  lettore.join();
-  EXPECT_EQ(letto, svg);
+  EXPECT_EQ(lettore.Letto(), svg);
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 

@@ -20,7 +20,7 @@ using testi::Terna;
 
 const char kConservato[] =
     "Il file triadiRettangole4-4.txt c'era gia': e' stato conservato come "
-    "triadiRettangole4-4.txt~.\n";
+    "triadiRettangole4-4.txt.~1~.\n";
 
 const char kPrimiMancanti[] =
     "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file numeriPrimi.txt. "
@@ -206,7 +206,8 @@ TEST(Terne, AResultsFileThatCannotBeCreatedEndsTheRunBeforeAnyLeg) {
   const Esito e = Terne(cartella, "6\n8\nx\n");
   EXPECT_EQ(e.codice, 0);
   EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle() +
-                          "\n Il file triadiRettangole6-8.txt non puo' essere creato. Controllare "
+                          "\n Il file triadiRettangole6-8.txt non puo' essere creato (e' una "
+                          "cartella). Controllare "
                           "la cartella di lavoro e ripetere l'operazione. Inserire un carattere e "
                           "premere invio per terminare... ");
 }
@@ -289,7 +290,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
        [](const Processo& p, const CartellaProva& c) {
          EXPECT_EQ(p.Uscita(),
                    Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
-         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt~"), "vecchio\n");
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt.~1~"), "vecchio\n");
          EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
        }},
       {"un collegamento simbolico al posto del file",
@@ -304,7 +305,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
          EXPECT_EQ(p.Uscita(),
                    Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
          EXPECT_EQ(c.Leggi("bersaglio.txt"), "intatto\n");
-         EXPECT_TRUE(std::filesystem::is_symlink(c / "triadiRettangole4-4.txt~"));
+         EXPECT_TRUE(std::filesystem::is_symlink(c / "triadiRettangole4-4.txt.~1~"));
          EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
        }},
       {"una seconda esecuzione dello stesso intervallo nella stessa cartella",
@@ -333,6 +334,9 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
        [&](const Processo& p, const CartellaProva& c) {
          const int k = CatetoNominato(p.Uscita());
          ASSERT_GT(k, 100);
+         EXPECT_NE(p.Uscita().find("il file " + (c / (mille + ".spostato")).string() +
+                                   " contiene tutte le terne trovate fino al cateto "),
+                   std::string::npos);
          EXPECT_EQ(c.Leggi(mille + ".spostato"), FileDiUnaRicerca(1, k));
          EXPECT_EQ(c.Leggi(mille), "un altro file\n");
        },
@@ -340,6 +344,34 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
          std::filesystem::rename(c / mille, c / (mille + ".spostato"));
          c.Scrivi(mille, "un altro file\n");
        }},
+      {"il file spostato durante una ricerca che finisce: si dice dove e' ora",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .fermaDopo = 4096},
+       0,
+       [&](const Processo& p, const CartellaProva& c) {
+         const std::string fine = "Il file " + mille +
+                                  " e' stato spostato durante la ricerca: ora e' " +
+                                  (c / "altrove.txt").string() + ".\n" + testi::kChiusura;
+         EXPECT_EQ(p.Uscita().substr(p.Uscita().size() - fine.size()), fine);
+         EXPECT_EQ(c.Leggi("altrove.txt"), FileDiUnaRicerca(1, 3000));
+       },
+       [&](Processo&, const CartellaProva& c) {
+         std::filesystem::rename(c / mille, c / "altrove.txt");
+       }},
+      {"il file cancellato durante la ricerca: le terne sono perse, e lo si dice",
+       [](const CartellaProva&) {},
+       "1\n3000\nx\n",
+       {.senzaPausa = true, .fermaDopo = 4096},
+       1,
+       [&](const Processo& p, const CartellaProva&) {
+         const std::string fine = "\nIl file " + mille +
+                                  " e' stato cancellato durante la ricerca: le terne trovate "
+                                  "sono andate perse con il file.\n" +
+                                  testi::kChiusura;
+         EXPECT_EQ(p.Uscita().substr(p.Uscita().size() - fine.size()), fine);
+       },
+       [&](Processo&, const CartellaProva& c) { c.Rimuovi(mille); }},
       {"console chiusa durante la pausa",
        [](const CartellaProva&) {},
        "1\n300\nx\n",

@@ -3,13 +3,13 @@
 // Records are gathered in a buffer and written one batch at a time; the sync and the cut-back
 // after a failed write act on the descriptor, never on the file's name, which the user may
 // move or reuse while the run goes on. A lock on the file keeps a second run of the same range
-// in the same folder from writing it at the same time.
+// in the same folder from writing it at the same time. An earlier file is never lost: it is
+// kept under a numbered name of its own.
 #pragma once
 
 #include <sys/types.h>
 
-// The system's reason for a failed open, write or sync, in the user's language.
-const char* motivoErrore(int errore);
+#include <string>
 
 class FileRisultati {
  public:
@@ -19,41 +19,71 @@ class FileRisultati {
   FileRisultati& operator=(const FileRisultati&) = delete;
 
   enum class Apertura {
-    kAperto,       // locked and empty, ready for the run
-    kOccupato,     // another run holds the lock: nothing was touched
-    kImpossibile,  // it cannot be created or the earlier file cannot be kept; errno tells why
+    kAperto,         // locked and empty, ready for the run
+    kOccupato,       // another run holds the lock: nothing was touched
+    kImpossibile,    // it cannot be created or opened; errno tells why
+    kNonConservato,  // the earlier file cannot be kept under copia(); errno tells why
   };
-  // Opens `nome` in the working folder for a new run. An earlier file of that name that is not
-  // empty, and a symbolic link of that name whatever it leads to, are renamed to `nome` + "~"
-  // (replacing an older one), and `conservato` becomes true; a link's target is never written.
-  // Anything but a regular file or a link of that name is refused.
-  Apertura apri(const char* nome, bool& conservato);
+  // Opens `nome` for a new run. An earlier file of that name that is not empty, and a symbolic
+  // link of that name whatever it leads to, are renamed to the first free numbered name
+  // `nome`.~N~, as cp --backup=numbered names its copies; copia() tells it. A kept file is never
+  // replaced, and a link's target is never written. Anything but a regular file or a link of
+  // that name is refused.
+  Apertura apri(const char* nome);
+  // The name the earlier file was kept under (or that could not be used); empty when none.
+  const std::string& copia() const { return copia_; }
+
   // Writes to a descriptor opened by someone else (standard output): no lock, nothing renamed
-  // or emptied, never cut back. The descriptor stays open.
+  // or emptied. The descriptor stays open.
   void usa(int fd);
+  // Writes to a device, a FIFO or a socket opened for the run: closed here, never cut back.
+  void usaProprio(int fd);
 
   // Adds text to the batch in progress.
   void accoda(const char* testo, int lunghezza);
   // Writes the batch. False when the file refuses it, then and for good: the file is cut back
-  // to the batches written before, and nothing more is written.
+  // to the batches written before, and nothing more is written. Once a stop signal came, a
+  // write that the output does not take within a second is refused with EINTR.
   bool scriviLotto();
   // Has the system put the file on the disk. 0, or the errno of the failure; a file that cannot
   // be synced (a device, a read-only file system) counts as saved.
   int sincronizza();
+
+  enum class Posto {
+    kAlSuoPosto,  // the name given to apri still leads to the file, or it was not opened by name
+    kSpostato,    // it has another name, which `dove` gives when the system tells it
+    kCancellato,  // it no longer has a name: what was written is lost with it
+  };
+  // Where the file is now. REQUIRES: before chiudi.
+  Posto posto(std::string& dove) const;
+  // Removes the copy that apri kept when it holds nothing this file lacks: it equals this
+  // file, or a leading part of it. True when it was removed. REQUIRES: before chiudi.
+  bool rimuoviCopiaSuperflua();
+
   // Closes the file. 0, or the errno of the failure.
   int chiudi();
 
-  int errore() const { return errore_; }              // of the refused write, 0 while none
-  int erroreTaglio() const { return erroreTaglio_; }  // of a cut-back that failed, 0 otherwise
-  off_t lunghezza() const { return lunghezza_; }      // bytes of the whole batches written
+  int errore() const { return errore_; }  // of the refused write, 0 while none
+  // When a write was refused: the errno of a cut-back that failed, or -1 when the output could
+  // not be cut back (a pipe, a file shared with others) and may end with a partial line.
+  int erroreTaglio() const { return erroreTaglio_; }
+  off_t lunghezza() const { return lunghezza_; }  // bytes of the whole batches written
 
  private:
   bool svuotaBuffer();
   void rifiuta(int errore);
+  bool conserva(int fd);
+  void misura();
 
   static constexpr int kBuffer = 1 << 16;
   int fd_ = -1;
-  bool proprio_ = false;  // opened here: closed and, after a failed write, cut back here
+  bool proprio_ = false;   // opened here: closed here
+  bool perNome_ = false;   // opened here by its name, locked: cut back here
+  bool regolare_ = false;  // a regular file: writes never wait
+  off_t inizio_ = -1;      // of a regular file opened by someone else: where the run began
+  int copiaFd_ = -1;       // the kept earlier file, still locked
+  std::string nome_;
+  std::string copia_;
   int errore_ = 0;
   int erroreTaglio_ = 0;
   off_t scritti_ = 0;    // bytes the system took

@@ -1,6 +1,10 @@
 #include "results/terne.h"
 
+#include <cerrno>
+#include <string>
 #include <utility>
+
+#include "sistema/motivi.h"
 
 stringa testoDi(const numero& x) {
   const char* testo = x.testo();
@@ -100,8 +104,8 @@ stringa nomeFileRisultati(const numero& M, const numero& N) {
   return nome;
 }
 
-void descriviContenuto(std::ostream& os, const stringa& nome, const numero& M, const numero& K) {
-  os << "il file " << nome.str;
+void descriviContenuto(std::ostream& os, const char* nome, const numero& M, const numero& K) {
+  os << "il file " << nome;
   if (K < M) {
     os << " non contiene nessuna terna";
   } else {
@@ -110,21 +114,27 @@ void descriviContenuto(std::ostream& os, const stringa& nome, const numero& M, c
 }
 
 bool apriFileRisultati(const stringa& nome, FileRisultati& file, std::ostream& out) {
-  bool conservato = false;
-  const FileRisultati::Apertura esito = file.apri(nome.str, conservato);
-  if (conservato) {
-    out << "Il file " << nome.str << " c'era gia': e' stato conservato come " << nome.str << "~.\n";
+  using Apertura = FileRisultati::Apertura;
+  const Apertura esito = file.apri(nome.str);
+  const std::string motivo = motivoErrore(errno);
+  if (esito != Apertura::kNonConservato && !file.copia().empty()) {
+    out << "Il file " << nome.str << " c'era gia': e' stato conservato come " << file.copia()
+        << ".\n";
   }
-  if (esito == FileRisultati::Apertura::kAperto) return true;
-  if (esito == FileRisultati::Apertura::kOccupato) {
-    out << "\n Il file " << nome.str
-        << " e' gia' in scrittura da un'altra esecuzione di terne in questa cartella. Attendere "
-           "che finisca e poi ripetere l'operazione. Inserire un carattere e premere invio per "
-           "terminare... ";
+  if (esito == Apertura::kAperto) return true;
+  out << "\n Il file " << nome.str;
+  if (esito == Apertura::kOccupato) {
+    out << " e' gia' in scrittura da un'altra esecuzione di terne in questa cartella. Attendere "
+           "che finisca e poi ripetere l'operazione.";
   } else {
-    out << "\n Il file " << nome.str
-        << " non puo' essere creato. Controllare la cartella di lavoro e ripetere l'operazione. "
-           "Inserire un carattere e premere invio per terminare... ";
+    if (esito == Apertura::kNonConservato) {
+      out << " c'era gia' e non puo' essere conservato come " << file.copia() << " (" << motivo
+          << ").";
+    } else {
+      out << " non puo' essere creato (" << motivo << ").";
+    }
+    out << " Controllare la cartella di lavoro e ripetere l'operazione.";
   }
+  out << " Inserire un carattere e premere invio per terminare... ";
   return false;
 }

@@ -65,9 +65,9 @@ stringa nomeFileRisultati(const numero& M, const numero& N);
 
 // Tells what the file holds after the legs M … K: "il file NOME contiene tutte le terne
 // trovate fino al cateto K", or that it holds none when K < M.
-void descriviContenuto(std::ostream& os, const stringa& nome, const numero& M, const numero& K);
+void descriviContenuto(std::ostream& os, const char* nome, const numero& M, const numero& K);
 
 // The results-file phase of terne: opens the file named after the range for a new run (see
-// FileRisultati::apri) and says on out when an earlier file was kept. When it cannot be opened
-// prints the message that says why and returns false.
+// FileRisultati::apri) and says on out when an earlier file was kept, and under which name.
+// When it cannot be opened prints the message that says why and returns false.
 bool apriFileRisultati(const stringa& nome, FileRisultati& file, std::ostream& out);

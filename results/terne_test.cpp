@@ -122,19 +122,19 @@ TEST(Terne, ResultsFileIsNamedAfterTheRangeAndAnEarlierOneIsKept) {
     EXPECT_TRUE(apriFileRisultati(nome, file, out));
     EXPECT_EQ(out.str(),
               "Il file triadiRettangole6-8.txt c'era gia': e' stato conservato come "
-              "triadiRettangole6-8.txt~.\n");
+              "triadiRettangole6-8.txt.~1~.\n");
   }
   EXPECT_EQ(std::filesystem::file_size("triadiRettangole6-8.txt"), 0u);
-  EXPECT_EQ(std::filesystem::file_size("triadiRettangole6-8.txt~"), 8u);
+  EXPECT_EQ(std::filesystem::file_size("triadiRettangole6-8.txt.~1~"), 8u);
   std::filesystem::create_directory("triadiRettangole100000000-1.txt");
   {
     FileRisultati file;
     std::ostringstream out;
     EXPECT_FALSE(apriFileRisultati(nomeFileRisultati(numero(100000000), numero(1)), file, out));
     EXPECT_EQ(out.str(),
-              "\n Il file triadiRettangole100000000-1.txt non puo' essere creato. Controllare la "
-              "cartella di lavoro e ripetere l'operazione. Inserire un carattere e premere invio "
-              "per terminare... ");
+              "\n Il file triadiRettangole100000000-1.txt non puo' essere creato (e' una "
+              "cartella). Controllare la cartella di lavoro e ripetere l'operazione. Inserire un "
+              "carattere e premere invio per terminare... ");
   }
   std::filesystem::current_path(prima);
   std::filesystem::remove_all(cartella);

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "sistema/nomi.h"
+
 namespace grafico {
 
 namespace {
@@ -39,32 +41,12 @@ std::uint64_t passoTacche(std::uint64_t lato) {
   }
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `testo` that XML allows (no
-// control character but TAB), 0 when there is none.
-std::size_t sequenzaValida(std::string_view testo) {
-  const auto byte = [&testo](std::size_t i) { return static_cast<unsigned char>(testo[i]); };
-  const unsigned char primo = byte(0);
-  if (primo < 0x80) return (primo >= 0x20 && primo != 0x7f) || primo == '\t' ? 1 : 0;
-  const std::size_t lunghezza = primo >= 0xf0 ? 4 : primo >= 0xe0 ? 3 : primo >= 0xc2 ? 2 : 0;
-  if (lunghezza == 0 || primo > 0xf4 || testo.size() < lunghezza) return 0;
-  std::uint32_t codice = primo & (0x7f >> lunghezza);
-  for (std::size_t i = 1; i < lunghezza; ++i) {
-    if ((byte(i) & 0xc0) != 0x80) return 0;
-    codice = (codice << 6) | (byte(i) & 0x3f);
-  }
-  const std::uint32_t minimo[] = {0, 0, 0x80, 0x800, 0x10000};
-  const bool ammesso = codice >= minimo[lunghezza] && codice <= 0x10ffff &&
-                       (codice < 0xd800 || codice > 0xdfff) && codice != 0xfffe &&
-                       codice != 0xffff && (codice < 0x80 || codice > 0x9f);
-  return ammesso ? lunghezza : 0;
-}
-
 // The text as XML character data whatever its bytes: markup escaped, every byte that is not
 // part of an allowed UTF-8 character replaced by U+FFFD.
 std::string testoXml(std::string_view testo) {
   std::string sicuro;
   while (!testo.empty()) {
-    const std::size_t n = sequenzaValida(testo);
+    const std::size_t n = carattereStampabile(testo);
     if (n == 0) {
       sicuro += "\xef\xbf\xbd";
       testo.remove_prefix(1);

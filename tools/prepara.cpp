@@ -3,6 +3,7 @@
 // "Combinations04.txt" … "Combinations19.txt" come from the table generator and writer, so they
 // read back exactly as generated; "numeriPrimi.txt" holds every prime up to a limit and the
 // first prime above it, ten to a line, TAB-separated.
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -14,9 +15,11 @@
 #include "combinatorial/caricamento.h"
 #include "combinatorial/combinatorial.h"
 #include "primes/primi.h"
-#include "results/file_risultati.h"
-#include "tools/opzioni.h"
-#include "tools/scrittura.h"
+#include "sistema/interruzione.h"
+#include "sistema/motivi.h"
+#include "sistema/nomi.h"
+#include "sistema/opzioni.h"
+#include "sistema/uscita.h"
 
 namespace {
 
@@ -103,20 +106,23 @@ bool preparaFile(const Opzioni& o, const std::string& nome,
                  const std::function<bool(const fs::path&)>& intatto,
                  const std::function<void(std::ostream&)>& scrivi) {
   const fs::path percorso = o.cartella / nome;
+  const std::string mostrato = leggibile(percorso.string());
   std::error_code errore;
   if (!o.forza && fs::exists(percorso, errore)) {
     if (intatto(percorso)) {
-      std::cout << percorso.string() << " esiste gia': lasciato com'e' (--forza lo riscrive)\n";
+      std::cout << mostrato << " esiste gia': lasciato com'e' (--forza lo riscrive)\n";
       return true;
     }
-    std::cout << percorso.string() << " non supera il controllo di terne: lo riscrivo\n";
+    std::cout << mostrato << " non supera il controllo di terne: lo riscrivo\n";
   }
-  if (const int e = scriviFile(percorso.string(), scrivi); e != 0) {
-    std::cerr << "terne-prepara: impossibile scrivere " << percorso.string() << ": "
-              << motivoErrore(e) << "\n";
+  // terne reads regular files only: anything else at the name is refused, not written into.
+  if (const int e = scriviFile(percorso.string(), scrivi, {.soloFileRegolari = true}); e != 0) {
+    if (e == EINTR && interruzioneRichiesta()) return false;
+    std::cerr << "terne-prepara: impossibile scrivere " << mostrato << ": " << motivoErrore(e)
+              << "\n";
     return false;
   }
-  std::cout << "Scritto " << percorso.string() << "\n" << std::flush;
+  std::cout << "Scritto " << mostrato << "\n" << std::flush;
   return true;
 }
 
@@ -149,9 +155,25 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   return -1;
 }
 
+// Writes every file; false after a message, or at a stop signal.
+bool preparaTutto(const Opzioni& o) {
+  for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
+    if (!preparaFile(
+            o, nomeTabella(n).str, [n](const fs::path& p) { return tabellaIntatta(p, n); },
+            [n](std::ostream& os) { scriviTabella(os, n); })) {
+      return false;
+    }
+  }
+  const long limite = o.limite;
+  return preparaFile(
+      o, "numeriPrimi.txt", [limite](const fs::path& p) { return primiIntatti(p, limite); },
+      [limite](std::ostream& os) { scriviPrimi(os, limite); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  apriDescrittoriStandard();
   std::signal(SIGXFSZ, SIG_IGN);  // a file beyond the size limit is a failed write, told as such
   Opzioni o;
   const int esito = leggiRichiesta(argc, argv, o);
@@ -159,22 +181,14 @@ int main(int argc, char** argv) {
   std::error_code errore;
   fs::create_directories(o.cartella, errore);
   if (errore) {
-    std::cerr << "terne-prepara: impossibile creare la cartella " << o.cartella.string() << ": "
-              << motivoErrore(errore.value()) << "\n";
+    std::cerr << "terne-prepara: impossibile creare la cartella " << leggibile(o.cartella.string())
+              << ": " << motivoErrore(errore.value()) << "\n";
     return 1;
   }
-  for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
-    if (!preparaFile(
-            o, nomeTabella(n).str, [n](const fs::path& p) { return tabellaIntatta(p, n); },
-            [n](std::ostream& os) { scriviTabella(os, n); })) {
-      return 1;
-    }
-  }
-  const long limite = o.limite;
-  if (!preparaFile(
-          o, "numeriPrimi.txt", [limite](const fs::path& p) { return primiIntatti(p, limite); },
-          [limite](std::ostream& os) { scriviPrimi(os, limite); })) {
-    return 1;
-  }
-  return 0;
+  GestoriInterruzione gestori;  // a stop removes the temporary file of the file in progress
+  if (preparaTutto(o)) return 0;
+  if (!interruzioneRichiesta()) return 1;
+  std::cerr
+      << "terne-prepara: interrotto; i file scritti sono interi, nessuno e' rimasto a meta'\n";
+  return 128 + segnaleRicevuto();
 }

@@ -1,5 +1,7 @@
 // terne-cerca: the search of terne as one command, for scripts: the range as arguments, no
 // dialogue, no pause, the same results file; a progress line while it works.
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,18 +13,23 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "combinatorial/caricamento.h"
-#include "driver/interruzione.h"
 #include "driver/ricerca.h"
 #include "primes/primi.h"
-#include "tools/opzioni.h"
+#include "sistema/interruzione.h"
+#include "sistema/motivi.h"
+#include "sistema/nomi.h"
+#include "sistema/opzioni.h"
+#include "sistema/uscita.h"
 
 namespace {
 
 constexpr char kProgramma[] = "terne-cerca";
 constexpr int kGuasto = 1;  // an input file missing or damaged, or results not written
+constexpr int kLettoreAndato = 128 + SIGPIPE;  // the reader of a pipe went away, as filters end
 
 const char kUso[] =
     "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] M N\n"
@@ -61,6 +68,10 @@ int leggiRichiesta(int argc, char** argv, Richiesta& r) {
        {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}}},
       [&r](int opzione, const char* argomento) {
         if (opzione == 'C') r.cartella = argomento;
+        if (opzione == 'o' && *argomento == '\0') {
+          usoSbagliato(kProgramma, "-o vuole un nome di file, o - per lo standard output");
+          return false;
+        }
         if (opzione == 'o') r.uscita = argomento;
         if (opzione == 'q') r.silenzioso = true;
         return true;
@@ -83,9 +94,11 @@ int leggiRichiesta(int argc, char** argv, Richiesta& r) {
   return -1;
 }
 
-// " CARTELLA" for the commands the messages suggest, nothing for the current folder.
+// " CARTELLA" for the commands the messages suggest, quoted for the shell; nothing for the
+// current folder.
 std::string inCartella(const Richiesta& r) {
-  return r.cartella.empty() ? "" : " " + r.cartella;
+  if (r.cartella.empty()) return "";
+  return " " + perShell(r.cartella[0] == '-' ? "./" + r.cartella : r.cartella);
 }
 
 // The prime table and the sixteen tables, checked as terne checks them. False after a message
@@ -96,7 +109,7 @@ bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabel
     std::cerr << kProgramma << ": numeriPrimi.txt ";
     if (esitoPrimi == 0) {
       std::cerr << "non ha abbastanza numeri primi per " << r.n
-                << ". Prepararlo di nuovo con: terne-prepara --forza --fino-a " << r.n;
+                << ". Prepararlo di nuovo con: terne-prepara";
     } else {
       std::cerr << (esitoPrimi == -1 ? "manca" : "non si puo' leggere")
                 << ". Prepararlo con: terne-prepara";
@@ -124,7 +137,15 @@ std::string durata(Orologio::duration d) {
   return testo;
 }
 
-// The progress line on a terminal, redrawn in place at most ten times a second.
+// The columns of the terminal on standard error, 80 when it does not tell.
+int colonne() {
+  winsize finestra = {};
+  return ioctl(STDERR_FILENO, TIOCGWINSZ, &finestra) == 0 && finestra.ws_col > 0 ? finestra.ws_col
+                                                                                 : 80;
+}
+
+// The progress line on a terminal, redrawn in place at most ten times a second, always shorter
+// than the terminal is wide so that it never wraps.
 class Avanzamento {
  public:
   Avanzamento(const Richiesta& r, const TernePendenti& pendenti)
@@ -136,13 +157,20 @@ class Avanzamento {
     const int fatti = cateto - m_ + 1;
     const auto trascorso = adesso - inizio_;
     char riga[200];
-    std::snprintf(riga, sizeof riga,
-                  "cateti %d/%d (%.1f%%), %lld terne, %s trascorsi, circa %s alla fine", fatti,
-                  totale_, 100.0 * fatti / totale_, pendenti_.registrate(),
-                  durata(trascorso).c_str(), durata(trascorso * (totale_ - fatti) / fatti).c_str());
+    const int spazio = colonne() - 1;
+    int lunghezza = std::snprintf(
+        riga, sizeof riga, "cateti %d/%d (%.1f%%), %lld terne, %s trascorsi, circa %s alla fine",
+        fatti, totale_, 100.0 * fatti / totale_, pendenti_.registrate(), durata(trascorso).c_str(),
+        durata(trascorso * (totale_ - fatti) / fatti).c_str());
+    if (lunghezza > spazio) {
+      lunghezza = std::snprintf(riga, sizeof riga, "%d/%d (%.1f%%) %lld terne", fatti, totale_,
+                                100.0 * fatti / totale_, pendenti_.registrate());
+    }
+    lunghezza = std::clamp(lunghezza, 0, std::max(spazio, 0));
     // Blanks over what a longer line drew before.
-    const int lunghezza = static_cast<int>(std::strlen(riga));
-    std::cerr << '\r' << riga << std::string(std::max(0, larghezza_ - lunghezza), ' ')
+    std::cerr << '\r' << std::string_view(riga, static_cast<size_t>(lunghezza))
+              << std::string(std::clamp(larghezza_, lunghezza, std::max(spazio, 0)) - lunghezza,
+                             ' ')
               << std::flush;
     larghezza_ = std::max(larghezza_, lunghezza);
   }
@@ -160,57 +188,116 @@ class Avanzamento {
   int larghezza_ = 0;  // of the longest line drawn
 };
 
-// Opens the results file. False after a message.
-bool apriUscita(const Richiesta& r, const stringa& nome, FileRisultati& file) {
-  if (r.uscita == "-") {
-    file.usa(STDOUT_FILENO);
-    return true;
+// Opens the file named after the range, or another one, for a new run. False after a message.
+bool apriPerNome(const std::string& nome, FileRisultati& file) {
+  using Apertura = FileRisultati::Apertura;
+  const Apertura esito = file.apri(nome.c_str());
+  const int errore = errno;
+  if (esito != Apertura::kNonConservato && !file.copia().empty()) {
+    std::cerr << kProgramma << ": il file " << leggibile(nome) << " c'era gia': conservato come "
+              << leggibile(file.copia()) << "\n";
   }
-  bool conservato = false;
-  const FileRisultati::Apertura esito = file.apri(nome.str, conservato);
-  if (conservato) {
-    std::cerr << kProgramma << ": il file " << nome.str << " c'era gia': conservato come "
-              << nome.str << "~\n";
+  if (esito == Apertura::kAperto) return true;
+  std::cerr << kProgramma << ": ";
+  if (esito == Apertura::kNonConservato) {
+    std::cerr << "il file " << leggibile(nome) << " c'era gia' e non si puo' conservare come "
+              << leggibile(file.copia());
+  } else {
+    std::cerr << "impossibile scrivere " << leggibile(nome);
   }
-  if (esito == FileRisultati::Apertura::kAperto) return true;
-  std::cerr << kProgramma << ": impossibile scrivere " << nome.str << ": "
-            << (esito == FileRisultati::Apertura::kOccupato ? "un'altra esecuzione lo sta scrivendo"
-                                                            : motivoErrore(errno))
+  std::cerr << ": "
+            << (esito == Apertura::kOccupato ? "un'altra esecuzione lo sta scrivendo"
+                                             : motivoErrore(errore))
             << "\n";
   return false;
 }
 
+// Where the records go, once opened.
+struct Destinazione {
+  std::string nome;        // as the messages name it
+  bool terminale = false;  // a terminal, which the progress line would mix into
+};
+
+// Opens the output the command line names (see sistema/uscita.h). False after a message.
+bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
+  if (r.uscita.empty()) {
+    d.nome = nomeFileRisultati(numero(r.m), numero(r.n)).str;
+    return apriPerNome(d.nome, file);
+  }
+  Uscita u;
+  int errore = trovaUscita(r.uscita, u);
+  if (errore == 0 && u.tipo == Uscita::Tipo::kFile) {
+    d.nome = u.percorso;
+    return apriPerNome(d.nome, file);
+  }
+  d.nome = r.uscita == "-" ? "(standard output)" : r.uscita;
+  if (errore == 0 && u.tipo == Uscita::Tipo::kDescrittore) {
+    file.usa(u.fd);
+    d.terminale = isatty(u.fd) != 0;
+    return true;
+  }
+  if (errore == 0) {
+    const int fd = open(u.percorso.c_str(), O_WRONLY | O_CLOEXEC);  // a FIFO waits for its reader
+    if (fd >= 0) {
+      file.usaProprio(fd);
+      d.terminale = isatty(fd) != 0;
+      return true;
+    }
+    errore = errno;
+  }
+  std::cerr << kProgramma << ": impossibile scrivere " << leggibile(r.uscita) << ": "
+            << motivoErrore(errore) << "\n";
+  return false;
+}
+
+// ": il file NOME contiene tutte le terne trovate fino al cateto K." and, when the output may
+// end with a partial line, a line that says so.
+void descriviUscita(const std::string& nome, const Richiesta& r, const FineRicerca& fine) {
+  std::cerr << ": ";
+  descriviContenuto(std::cerr, nome.c_str(), numero(r.m), fine.salvato);
+  std::cerr << ".\n";
+  if (fine.erroreTaglio < 0) {
+    std::cerr << kProgramma << ": in fondo a " << nome << " puo' restare una riga incompleta.\n";
+  } else if (fine.erroreTaglio > 0) {
+    std::cerr << kProgramma << ": in fondo a " << nome << " puo' restare una riga incompleta ("
+              << motivoErrore(fine.erroreTaglio) << ").\n";
+  }
+}
+
 // What the run ended with, told on standard error unless all went well; returns the exit code.
-int concludi(const Richiesta& r, const stringa& nome, const FineRicerca& fine,
-             FileRisultati& file) {
+int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fine) {
   using Causa = FineRicerca::Causa;
-  int errore = file.sincronizza();
-  if (const int chiusura = file.chiudi(); errore == 0) errore = chiusura;
-  const numero M(r.m);
-  if (errore != 0 || fine.causa == Causa::kMemoria) {
+  if (fine.errore == EPIPE) return kLettoreAndato;
+  if (fine.posto == FileRisultati::Posto::kCancellato) {
+    std::cerr << kProgramma << ": il file " << nome
+              << " e' stato cancellato durante la ricerca: le terne trovate sono andate perse "
+                 "con il file.\n";
+    return kGuasto;
+  }
+  const bool guasto = fine.errore != 0 && fine.errore != EINTR;
+  if (guasto || fine.causa == Causa::kMemoria) {
     std::cerr << kProgramma << ": "
-              << (errore != 0 ? std::string("scrittura non riuscita (") + motivoErrore(errore) + ")"
-                              : "memoria insufficiente")
-              << ": ";
-    descriviContenuto(std::cerr, nome, M, fine.salvato);
-    std::cerr << ".\n";
+              << (guasto ? "scrittura non riuscita (" + motivoErrore(fine.errore) + ")"
+                         : std::string("memoria insufficiente"));
+    descriviUscita(nome, r, fine);
     return kGuasto;
   }
   if (fine.causa == Causa::kSegnale) {
-    std::cerr << kProgramma << ": ricerca interrotta dopo il cateto " << fine.ultimo << ": ";
-    descriviContenuto(std::cerr, nome, M, fine.ultimo);
-    std::cerr << ".\n";
-    return 128 + segnaleRicevuto();
+    std::cerr << kProgramma << ": ricerca interrotta dopo il cateto " << fine.ultimo;
+    descriviUscita(nome, r, fine);
+    return 128 + fine.segnale;
   }
   return 0;
 }
 
 // The summary line of a run that wrote every triple.
-void riepiloga(const Richiesta& r, const stringa& nome, long long terne, Orologio::duration tempo) {
+void riepiloga(const Richiesta& r, const std::string& nome, long long terne,
+               Orologio::duration tempo) {
+  if (r.silenzioso) return;
   char riga[200];
-  std::snprintf(riga, sizeof riga, ": %s: %lld terne dei cateti da %d a %d in %.1f s\n", nome.str,
-                terne, r.m, r.n, std::chrono::duration<double>(tempo).count());
-  std::cerr << kProgramma << riga;
+  std::snprintf(riga, sizeof riga, ": %lld terne dei cateti da %d a %d in %.1f s\n", terne, r.m,
+                r.n, std::chrono::duration<double>(tempo).count());
+  std::cerr << kProgramma << ": " << nome << riga;
 }
 
 int cerca(const Richiesta& r) {
@@ -222,38 +309,41 @@ int cerca(const Richiesta& r) {
   } rilascio{primi};
   Combinatorial tabelle[kTabelle];
   if (!caricaIngressi(r, primi, tabelle)) return kGuasto;
-  const stringa nome = r.uscita == "-"    ? stringa("(standard output)")
-                       : r.uscita.empty() ? nomeFileRisultati(numero(r.m), numero(r.n))
-                                          : stringa(r.uscita.c_str());
   FileRisultati file;
-  if (!apriUscita(r, nome, file)) return kGuasto;
+  Destinazione d;
+  if (!apriUscita(r, file, d)) return kGuasto;
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
   const Pausa nessuna = [] {};
   ContestoRicerca ricerca{primi, suddivisioni, pendenti, file, nullptr, nessuna};
   Avanzamento avanzamento(r, pendenti);
-  if (!r.silenzioso && isatty(STDERR_FILENO)) {
+  if (!r.silenzioso && !d.terminale && isatty(STDERR_FILENO)) {
     ricerca.dopoCateto = [&avanzamento](const numero& a) { avanzamento.dopo(a.intero()); };
   }
-  const FineRicerca fine = cicloCateti(numero(r.m), numero(r.n), ricerca);
+  const FineRicerca fine = cercaEChiudi(numero(r.m), numero(r.n), ricerca);
   avanzamento.chiudi();
-  const int esito = concludi(r, nome, fine, file);
-  if (esito == 0 && !r.silenzioso)
-    riepiloga(r, nome, pendenti.registrate(), Orologio::now() - inizio);
+  const std::string nome = leggibile(fine.dove.empty() ? d.nome : fine.dove);
+  if (fine.copiaRimossa) {
+    std::cerr << kProgramma << ": " << leggibile(file.copia())
+              << " non aveva nulla in piu' del nuovo file: rimosso\n";
+  }
+  const int esito = concludi(r, nome, fine);
+  if (esito == 0) riepiloga(r, nome, pendenti.registrate(), Orologio::now() - inizio);
   return esito;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  apriDescrittoriStandard();
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
   Richiesta r;
   const int esito = leggiRichiesta(argc, argv, r);
   if (esito >= 0) return esito;
   if (!r.cartella.empty() && chdir(r.cartella.c_str()) != 0) {
-    std::cerr << kProgramma << ": impossibile lavorare nella cartella " << r.cartella << ": "
-              << motivoErrore(errno) << "\n";
+    std::cerr << kProgramma << ": impossibile lavorare nella cartella " << leggibile(r.cartella)
+              << ": " << motivoErrore(errno) << "\n";
     return kGuasto;
   }
   try {

@@ -1,17 +1,22 @@
 // terne-grafico: draws a results file of terne as an SVG scatter of the legs of its triples.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "results/file_risultati.h"
+#include "sistema/ingresso.h"
+#include "sistema/interruzione.h"
+#include "sistema/motivi.h"
+#include "sistema/nomi.h"
+#include "sistema/opzioni.h"
+#include "sistema/uscita.h"
 #include "tools/grafico.h"
-#include "tools/opzioni.h"
-#include "tools/scrittura.h"
 
 namespace {
 
@@ -22,7 +27,8 @@ const char kUso[] =
     "\n"
     "Disegna il file dei risultati di terne (una terna a,b,c per riga) come un grafico SVG:\n"
     "ogni terna da' i punti (a, b) e (b, a) dei suoi cateti, nella finestra da 0 a L su\n"
-    "entrambi gli assi. Il grafico va accanto al file, con lo stesso nome e .svg.\n"
+    "entrambi gli assi. Il grafico va accanto al file, con lo stesso nome e .svg; se FILE.txt\n"
+    "e' -, legge lo standard input e scrive il grafico sullo standard output.\n"
     "\n"
     "Opzioni:\n"
     "  --lato L      la finestra va da 0 a L (normalmente N, dal nome triadiRettangoleM-N.txt;\n"
@@ -81,6 +87,7 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   if (operandi.size() > 1)
     return usoSbagliato("un solo file, per favore (anche " + operandi[1] + ")");
   o.ingresso = operandi[0];
+  if (o.uscita.empty() && o.ingresso == "-") o.uscita = o.ingresso;  // on standard output
   if (o.uscita.empty()) o.uscita = fs::path(o.ingresso).replace_extension(".svg").string();
   return -1;
 }
@@ -88,20 +95,24 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  apriDescrittoriStandard();
   std::signal(SIGXFSZ, SIG_IGN);  // a picture beyond the size limit is a failed write, told so
   Opzioni o;
   const int esito = leggiRichiesta(argc, argv, o);
   if (esito >= 0) return esito;
-  std::ifstream file(o.ingresso);
-  if (!file) {
-    std::cerr << "terne-grafico: impossibile leggere " << o.ingresso << ": " << motivoErrore(errno)
-              << "\n";
-    return 1;
-  }
+  const bool standard = o.ingresso == "-";
+  const auto ingresso = standard ? std::make_unique<Ingresso>(STDIN_FILENO)
+                                 : std::make_unique<Ingresso>(o.ingresso.c_str(), false);
+  const std::string nome = standard ? "(standard input)" : leggibile(o.ingresso);
   std::vector<grafico::Cateti> terne;
   std::string errore;
-  if (!grafico::leggiTerne(file, terne, errore)) {
-    std::cerr << "terne-grafico: " << o.ingresso << ", " << errore << "\n";
+  if (ingresso->errore() == 0 && !grafico::leggiTerne(ingresso->flusso(), terne, errore) &&
+      ingresso->erroreLettura() == 0) {
+    std::cerr << "terne-grafico: " << nome << ", " << errore << "\n";
+    return 1;
+  }
+  if (const int e = ingresso->errore() != 0 ? ingresso->errore() : ingresso->erroreLettura()) {
+    std::cerr << "terne-grafico: impossibile leggere " << nome << ": " << motivoErrore(e) << "\n";
     return 1;
   }
   std::uint64_t lato = (o.lato != 0) ? o.lato : grafico::latoDalNome(o.ingresso);
@@ -110,11 +121,17 @@ int main(int argc, char** argv) {
   }
   lato = std::clamp<std::uint64_t>(lato, 1, grafico::kLatoMassimo);
   const grafico::Griglia g = grafico::disegna(terne, lato, o.pixel);
-  const std::string titolo = fs::path(o.ingresso).filename().string();
+  const std::string titolo = standard ? nome : fs::path(o.ingresso).filename().string();
+  GestoriInterruzione gestori;  // a stop removes the temporary file before the program ends
   const int e = scriviFile(
-      o.uscita, [&](std::ostream& os) { grafico::scriviSvg(os, g, titolo, terne.size()); });
+      o.uscita, [&](std::ostream& os) { grafico::scriviSvg(os, g, titolo, terne.size()); },
+      {.daLeggere = &ingresso->stato()});
   if (e == 0) return 0;
-  std::cerr << "terne-grafico: impossibile scrivere " << o.uscita << ": " << motivoErrore(e)
-            << "\n";
+  if (e == EINTR && interruzioneRichiesta()) {
+    std::cerr << "terne-grafico: interrotto, nessun grafico scritto\n";
+    return 128 + segnaleRicevuto();
+  }
+  std::cerr << "terne-grafico: impossibile scrivere " << leggibile(o.uscita) << ": "
+            << motivoErrore(e) << "\n";
   return 1;
 }

@@ -1,4 +1,4 @@
-#include "driver/interruzione.h"
+#include "sistema/interruzione.h"
 
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -22,20 +22,19 @@ std::chrono::nanoseconds DurataPausa(int secondi) {
 // A stop signal ends a minute's pause, whether it came before the pause or during it; the
 // bound leaves half a minute to a loaded machine.
 TEST(Pausa, LastsItsTimeAndAStopSignalEndsIt) {
-  installaGestoriInterruzione();
-  EXPECT_GE(DurataPausa(1), 1s);
-  std::raise(SIGINT);
-  EXPECT_LT(DurataPausa(60), 30s);
-  EXPECT_EQ(segnaleRicevuto(), SIGINT);
-  ripristinaGestoriInterruzione();
-
-  installaGestoriInterruzione();
+  {
+    GestoriInterruzione gestori;
+    EXPECT_GE(DurataPausa(1), 1s);
+    std::raise(SIGINT);
+    EXPECT_LT(DurataPausa(60), 30s);
+    EXPECT_EQ(segnaleRicevuto(), SIGINT);
+  }
+  GestoriInterruzione gestori;
   const pthread_t principale = pthread_self();
   std::thread segnale([principale] { pthread_kill(principale, SIGTERM); });
   EXPECT_LT(DurataPausa(60), 30s);
   segnale.join();
   EXPECT_EQ(segnaleRicevuto(), SIGTERM);
-  ripristinaGestoriInterruzione();
 }
 
 // The first stop signal only asks for the stop; the handler then gives way to the default
@@ -43,7 +42,7 @@ TEST(Pausa, LastsItsTimeAndAStopSignalEndsIt) {
 TEST(InterruzioneDeathTest, ASecondSignalEndsTheProgram) {
   EXPECT_EXIT(
       {
-        installaGestoriInterruzione();
+        GestoriInterruzione gestori;
         std::raise(SIGINT);
         if (!interruzioneRichiesta()) std::exit(2);
         std::raise(SIGINT);

@@ -1,4 +1,4 @@
-#include "driver/interruzione.h"
+#include "sistema/interruzione.h"
 
 #include <pthread.h>
 
@@ -12,7 +12,6 @@ namespace {
 volatile std::sig_atomic_t ricevuto = 0;
 
 constexpr int kSegnali[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction precedenti[3];
 
 extern "C" void gestore(int segnale) {
   if (ricevuto == 0) ricevuto = segnale;
@@ -45,20 +44,22 @@ bool restaFinoA(const timespec& fine, timespec& resto) {
 
 }  // namespace
 
-void installaGestoriInterruzione() {
+GestoriInterruzione::GestoriInterruzione() {
   ricevuto = 0;
   struct sigaction azione = {};
   azione.sa_handler = gestore;
   sigemptyset(&azione.sa_mask);
-  azione.sa_flags = SA_RESETHAND | SA_RESTART;
+  // No SA_RESTART: a write blocked on a full pipe returns at the signal, so the stop is quick.
+  azione.sa_flags = SA_RESETHAND;
   for (int i = 0; i < 3; ++i) {
-    sigaction(kSegnali[i], nullptr, &precedenti[i]);
-    if (precedenti[i].sa_handler != SIG_IGN) sigaction(kSegnali[i], &azione, nullptr);
+    sigaction(kSegnali[i], nullptr, &precedenti_[i]);
+    if (precedenti_[i].sa_handler != SIG_IGN) sigaction(kSegnali[i], &azione, nullptr);
   }
 }
 
-void ripristinaGestoriInterruzione() {
-  for (int i = 0; i < 3; ++i) sigaction(kSegnali[i], &precedenti[i], nullptr);
+GestoriInterruzione::~GestoriInterruzione() {
+  for (int i = 0; i < 3; ++i) sigaction(kSegnali[i], &precedenti_[i], nullptr);
+  ricevuto = 0;
 }
 
 bool interruzioneRichiesta() {

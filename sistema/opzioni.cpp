@@ -1,4 +1,4 @@
-#include "tools/opzioni.h"
+#include "sistema/opzioni.h"
 
 #include <getopt.h>
 
@@ -47,13 +47,12 @@ int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzi
   optind = 0;  // a fresh scan, also when called again
   for (int c; (c = getopt_long(argc, argv, corte.c_str(), lunghe.data(), nullptr)) != -1;) {
     const std::string opzione = argv[optind - 1];
-    if (c == kAiuto) {
-      std::cout << comando.uso;
-      return 0;
-    }
-    if (c == kVersione) {
-      std::cout << programma << " " << versione() << "\n";
-      return 0;
+    if (c == kAiuto || c == kVersione) {
+      if (c == kAiuto) std::cout << comando.uso;
+      if (c == kVersione) std::cout << programma << " " << versione() << "\n";
+      if (std::cout.flush()) return 0;
+      std::cerr << programma << ": impossibile scrivere sullo standard output\n";
+      return 1;
     }
     if (c == ':') {
       usoSbagliato(programma, "l'opzione " + opzione + " vuole un argomento");

@@ -1,0 +1,48 @@
+#include "sistema/ingresso.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ios>
+
+#include "sistema/motivi.h"
+
+BufferDiLettura::int_type BufferDiLettura::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  ssize_t n = 0;
+  do {
+    n = read(fd_, buffer_, sizeof buffer_);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) {
+    errore_ = errno;
+    throw std::ios_base::failure("lettura non riuscita");
+  }
+  if (n == 0) return traits_type::eof();
+  setg(buffer_, buffer_, buffer_ + n);
+  return traits_type::to_int_type(*gptr());
+}
+
+Ingresso::Ingresso(const char* nome, bool soloFileRegolari)
+    : fd_(open(nome, O_RDONLY | O_NONBLOCK | O_CLOEXEC)),
+      errore_(fd_ < 0 ? errno : 0),
+      proprio_(fd_ >= 0) {
+  if (!proprio_) return;
+  if (fstat(fd_, &stato_) != 0) {
+    errore_ = errno;
+  } else if (S_ISDIR(stato_.st_mode)) {
+    errore_ = EISDIR;
+  } else if (soloFileRegolari && !S_ISREG(stato_.st_mode)) {
+    errore_ = kNonUnFile;
+  }
+  // Opened without waiting; read as any file is, waiting for what comes.
+  if (errore_ == 0) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+}
+
+Ingresso::Ingresso(int fd) : fd_(fd), errore_(0), proprio_(false) {
+  if (fstat(fd_, &stato_) != 0) errore_ = errno;
+}
+
+Ingresso::~Ingresso() {
+  if (proprio_) close(fd_);
+}

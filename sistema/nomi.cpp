@@ -1,0 +1,83 @@
+#include "sistema/nomi.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+std::string esadecimale(unsigned char c) {
+  char codice[5];
+  std::snprintf(codice, sizeof codice, "\\x%02x", c);
+  return codice;
+}
+
+bool comune(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         std::string_view("_@%+=:,./-").find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::size_t carattereStampabile(std::string_view testo) {
+  if (testo.empty()) return 0;
+  const auto byte = [&testo](std::size_t i) { return static_cast<unsigned char>(testo[i]); };
+  const unsigned char primo = byte(0);
+  if (primo < 0x80) return (primo >= 0x20 && primo != 0x7f) || primo == '\t' ? 1 : 0;
+  const std::size_t lunghezza = primo >= 0xf0 ? 4 : primo >= 0xe0 ? 3 : primo >= 0xc2 ? 2 : 0;
+  if (lunghezza == 0 || primo > 0xf4 || testo.size() < lunghezza) return 0;
+  std::uint32_t codice = primo & (0x7f >> lunghezza);
+  for (std::size_t i = 1; i < lunghezza; ++i) {
+    if ((byte(i) & 0xc0) != 0x80) return 0;
+    codice = (codice << 6) | (byte(i) & 0x3f);
+  }
+  const std::uint32_t minimo[] = {0, 0, 0x80, 0x800, 0x10000};
+  const bool ammesso = codice >= minimo[lunghezza] && codice <= 0x10ffff &&
+                       (codice < 0xd800 || codice > 0xdfff) && codice != 0xfffe &&
+                       codice != 0xffff && (codice < 0x80 || codice > 0x9f);
+  return ammesso ? lunghezza : 0;
+}
+
+std::string leggibile(std::string_view nome) {
+  std::string testo;
+  while (!nome.empty()) {
+    const std::size_t n = nome[0] == '\\' || nome[0] == '\t' ? 0 : carattereStampabile(nome);
+    if (n == 0) {
+      testo += esadecimale(static_cast<unsigned char>(nome[0]));
+      nome.remove_prefix(1);
+    } else {
+      testo.append(nome.substr(0, n));
+      nome.remove_prefix(n);
+    }
+  }
+  return testo;
+}
+
+std::string perShell(std::string_view parola) {
+  bool semplice = !parola.empty();
+  bool stampabile = true;
+  for (std::size_t i = 0; i < parola.size();) {
+    const std::size_t n = parola[i] == '\t' ? 0 : carattereStampabile(parola.substr(i));
+    stampabile = stampabile && n > 0;
+    semplice = semplice && (n > 1 || (n == 1 && comune(parola[i])));
+    i += n > 0 ? n : 1;
+  }
+  if (semplice) return std::string(parola);
+  std::string testo;
+  if (stampabile) {
+    testo = "'";
+    for (char c : parola) testo += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return testo + "'";
+  }
+  testo = "$'";
+  for (char c : parola) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (c == '\'' || c == '\\') {
+      testo += std::string("\\") + c;
+    } else if (b < 0x20 || b >= 0x7f) {
+      testo += esadecimale(b);
+    } else {
+      testo += c;
+    }
+  }
+  return testo + "'";
+}

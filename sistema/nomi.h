@@ -1,0 +1,18 @@
+// File names as the programs show them: safe on a terminal, and ready to be pasted into a shell.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The length of the well-formed, printable UTF-8 character at the start of `testo` (no control
+// character but TAB, no surrogate, no noncharacter U+FFFE or U+FFFF); 0 when there is none.
+std::size_t carattereStampabile(std::string_view testo);
+
+// The name as it may be shown on a terminal: printable characters as they are, every other byte
+// and the backslash as \xNN.
+std::string leggibile(std::string_view nome);
+
+// The word as a shell reads it back: as it is when nothing in it is special, in single quotes
+// otherwise, and in $'...' with \xNN escapes when it holds bytes that are not printable.
+std::string perShell(std::string_view parola);

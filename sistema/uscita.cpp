@@ -1,0 +1,248 @@
+#include "sistema/uscita.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <streambuf>
+
+#include "sistema/interruzione.h"
+#include "sistema/motivi.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// An output stream buffer on a descriptor that keeps the errno of its first failed write; a
+// stop signal ends the writing with EINTR.
+class BufferSuDescrittore : public std::streambuf {
+ public:
+  explicit BufferSuDescrittore(int fd) : fd_(fd) { setp(buffer_, buffer_ + sizeof buffer_); }
+  int errore() const { return errore_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!svuota()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return svuota() ? 0 : -1; }
+
+ private:
+  bool svuota() {
+    for (char* p = pbase(); errore_ == 0 && p < pptr();) {
+      if (interruzioneRichiesta()) {
+        errore_ = EINTR;
+        break;
+      }
+      const ssize_t n = write(fd_, p, static_cast<size_t>(pptr() - p));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) errore_ = n < 0 ? errno : EIO;  // a write that takes nothing is a failure
+      if (n > 0) p += n;
+    }
+    setp(buffer_, buffer_ + sizeof buffer_);
+    return errore_ == 0;
+  }
+
+  int fd_;
+  int errore_ = 0;
+  char buffer_[1 << 16];
+};
+
+int scriviSu(int fd, const std::function<void(std::ostream&)>& scrivi) {
+  BufferSuDescrittore buffer(fd);
+  std::ostream os(&buffer);
+  scrivi(os);
+  os.flush();
+  if (buffer.errore() != 0) return buffer.errore();
+  return os ? 0 : EIO;
+}
+
+// The descriptor that a path names by its text (/dev/stdout, /dev/fd/N, /proc/self/fd/N …),
+// -1 when it names none.
+int descrittoreNominato(const std::string& percorso) {
+  const std::string p = fs::path(percorso).lexically_normal().string();
+  if (p == "/dev/stdin") return 0;
+  if (p == "/dev/stdout") return 1;
+  if (p == "/dev/stderr") return 2;
+  for (const std::string& cartella : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      "/proc/" + std::to_string(getpid()) + "/fd/"}) {
+    if (p.rfind(cartella, 0) != 0) continue;
+    const std::string numero = p.substr(cartella.size());
+    if (numero.empty() || numero.size() > 9 ||
+        numero.find_first_not_of("0123456789") != std::string::npos) {
+      return -1;
+    }
+    return std::atoi(numero.c_str());
+  }
+  return -1;
+}
+
+std::string cartellaDi(const std::string& percorso) {
+  const fs::path cartella = fs::path(percorso).parent_path();
+  return cartella.empty() ? "." : cartella.string();
+}
+
+// The permissions a new file gets from the user's umask.
+mode_t permessiNuovi() {
+  const mode_t maschera = umask(0);
+  umask(maschera);
+  return 0666 & ~maschera;
+}
+
+void sincronizzaCartella(const std::string& cartella) {
+  const int fd = open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);  // the rename is already done: a folder that cannot be synced changes nothing
+  close(fd);
+}
+
+// A regular file written under a temporary name beside it, then renamed over it.
+int sostituisci(const Uscita& u, const std::function<void(std::ostream&)>& scrivi) {
+  const std::string cartella = cartellaDi(u.percorso);
+  const std::string nome = fs::path(u.percorso).filename().string();
+  std::string provvisorio =
+      (fs::path(cartella) / nomeCheSta(cartella, "." + nome, ".XXXXXX")).string();
+  provvisorio += ".XXXXXX";
+  const int fd = mkostemp(provvisorio.data(), O_CLOEXEC);
+  if (fd < 0) return errno;
+  int errore = fchmod(fd, u.esiste ? u.stato.st_mode & 07777 : permessiNuovi()) == 0 ? 0 : errno;
+  if (errore == 0) errore = scriviSu(fd, scrivi);
+  if (errore == 0 && fsync(fd) != 0) errore = errno;
+  if (close(fd) != 0 && errore == 0) errore = errno;
+  if (errore == 0 && interruzioneRichiesta()) errore = EINTR;
+  if (errore == 0 && rename(provvisorio.c_str(), u.percorso.c_str()) != 0) errore = errno;
+  if (errore != 0) {
+    unlink(provvisorio.c_str());
+    return errore;
+  }
+  sincronizzaCartella(cartella);
+  return 0;
+}
+
+// The highest N of the names `base`.~N~ in the folder, 0 when there is none.
+long ultimoNumero(const std::string& cartella, const std::string& base) {
+  long ultimo = 0;
+  std::error_code errore;
+  for (const auto& voce : fs::directory_iterator(cartella, errore)) {
+    const std::string nome = voce.path().filename().string();
+    const std::size_t inizio = base.size() + 2;
+    if (nome.size() <= inizio + 1 || nome.compare(0, inizio, base + ".~") != 0 ||
+        nome.back() != '~') {
+      continue;
+    }
+    const std::string numero = nome.substr(inizio, nome.size() - inizio - 1);
+    if (numero.size() < 10 && numero.find_first_not_of("0123456789") == std::string::npos) {
+      ultimo = std::max(ultimo, std::atol(numero.c_str()));
+    }
+  }
+  return ultimo;
+}
+
+// rename() that fails with EEXIST rather than replace `a`, also where the file system does not
+// know RENAME_NOREPLACE: there a hard link takes the name, then the old name goes.
+int rinominaSenzaSostituire(const std::string& da, const std::string& a) {
+  if (renameat2(AT_FDCWD, da.c_str(), AT_FDCWD, a.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+  if (link(da.c_str(), a.c_str()) != 0) return errno;
+  return unlink(da.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+int conservaConNumero(const std::string& nome, std::string& copia) {
+  const std::size_t barra = nome.rfind('/');
+  const std::string prefisso = barra == std::string::npos ? "" : nome.substr(0, barra + 1);
+  const std::string cartella = prefisso.empty() ? "." : prefisso;
+  const std::string base = nome.substr(prefisso.size());
+  long n = ultimoNumero(cartella, base) + 1;
+  int errore = EEXIST;
+  for (int tentativi = 0; tentativi < 1000 && errore == EEXIST; ++tentativi, ++n) {
+    const std::string coda = ".~" + std::to_string(n) + "~";
+    copia = prefisso + nomeCheSta(cartella, base, coda) + coda;
+    errore = rinominaSenzaSostituire(nome, copia);
+  }
+  return errore;
+}
+
+void apriDescrittoriStandard() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int nuovo = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (nuovo >= 0 && nuovo != fd) {
+      dup2(nuovo, fd);
+      close(nuovo);
+    }
+  }
+}
+
+int trovaUscita(const std::string& nome, Uscita& uscita) {
+  uscita = Uscita{};
+  std::string percorso = nome;
+  for (int salti = 0;; ++salti) {
+    const int fd = percorso == "-" ? STDOUT_FILENO : descrittoreNominato(percorso);
+    if (fd >= 0) {
+      uscita.tipo = Uscita::Tipo::kDescrittore;
+      uscita.fd = fd;
+      return fstat(fd, &uscita.stato) == 0 ? 0 : errno;
+    }
+    uscita.percorso = percorso;
+    if (lstat(percorso.c_str(), &uscita.stato) != 0) {
+      if (errno != ENOENT) return errno;
+      struct stat cartella;
+      if (stat(cartellaDi(percorso).c_str(), &cartella) != 0) return errno;
+      return S_ISDIR(cartella.st_mode) ? 0 : ENOTDIR;
+    }
+    const mode_t tipo = uscita.stato.st_mode;
+    if (S_ISDIR(tipo)) return EISDIR;
+    if (!S_ISLNK(tipo)) {
+      uscita.esiste = true;
+      if (!S_ISREG(tipo)) uscita.tipo = Uscita::Tipo::kSpeciale;
+      return 0;
+    }
+    if (salti == 40) return ELOOP;
+    char bersaglio[PATH_MAX];
+    const ssize_t n = readlink(percorso.c_str(), bersaglio, sizeof bersaglio - 1);
+    if (n < 0) return errno;
+    bersaglio[n] = '\0';
+    percorso = (fs::path(cartellaDi(percorso)) / bersaglio).string();  // an absolute one replaces
+  }
+}
+
+std::string nomeCheSta(const std::string& cartella, const std::string& nome,
+                       const std::string& coda) {
+  const long limite = pathconf(cartella.c_str(), _PC_NAME_MAX);
+  const std::size_t massimo = limite > 0 ? static_cast<std::size_t>(limite) : NAME_MAX;
+  if (nome.size() + coda.size() <= massimo || coda.size() >= massimo) return nome;
+  std::size_t taglio = massimo - coda.size();
+  // Not inside a UTF-8 character: its continuation bytes go with it.
+  while (taglio > 0 && (static_cast<unsigned char>(nome[taglio]) & 0xc0) == 0x80) --taglio;
+  return nome.substr(0, taglio);
+}
+
+int scriviFile(const std::string& nome, const std::function<void(std::ostream&)>& scrivi,
+               const RegoleScrittura& regole) {
+  Uscita u;
+  if (const int errore = trovaUscita(nome, u); errore != 0) return errore;
+  if (regole.soloFileRegolari && u.tipo != Uscita::Tipo::kFile) return kNonUnFile;
+  const bool esiste = u.tipo != Uscita::Tipo::kFile || u.esiste;
+  if (regole.daLeggere != nullptr && esiste && stessoFile(u.stato, *regole.daLeggere)) {
+    return kStessoFile;
+  }
+  if (interruzioneRichiesta()) return EINTR;
+  if (u.tipo == Uscita::Tipo::kDescrittore) return scriviSu(u.fd, scrivi);
+  if (u.tipo == Uscita::Tipo::kFile) return sostituisci(u, scrivi);
+  const int fd = open(u.percorso.c_str(), O_WRONLY | O_CLOEXEC);  // a FIFO waits for its reader
+  if (fd < 0) return errno;
+  int errore = scriviSu(fd, scrivi);
+  if (close(fd) != 0 && errore == 0) errore = errno;
+  return errore;
+}
