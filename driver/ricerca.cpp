@@ -94,16 +94,17 @@ FineRicerca cercaEChiudi(const numero& M, const numero& N, ContestoRicerca& rice
   FineRicerca fine = cicloCateti(M, N, ricerca);
   FileRisultati& file = ricerca.file;
   fine.errore = file.sincronizza();
-  if (fine.errore == EINTR || (fine.causa == Causa::kCompleta && interruzioneRichiesta())) {
-    fine.causa = Causa::kSegnale;
-  }
   fine.posto = file.posto(fine.dove);
-  if (fine.causa == Causa::kCompleta && fine.errore == 0 &&
+  if (fine.causa == Causa::kCompleta && fine.errore == 0 && !interruzioneRichiesta() &&
       fine.posto != FileRisultati::Posto::kCancellato) {
     fine.copiaRimossa = file.rimuoviCopiaSuperflua();
   }
   if (const int chiusura = file.chiudi(); fine.errore == 0) fine.errore = chiusura;
   fine.erroreTaglio = file.erroreTaglio();
+  // A stop that came after the last leg, up to the close, is a stop after that leg.
+  if (fine.errore == EINTR || (fine.causa == Causa::kCompleta && interruzioneRichiesta())) {
+    fine.causa = Causa::kSegnale;
+  }
   fine.segnale = segnaleRicevuto();
   return fine;
 }

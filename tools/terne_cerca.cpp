@@ -43,7 +43,8 @@ const char kUso[] =
     "  -C, --cartella=CARTELLA  lavora nella CARTELLA: i file di ingresso, il file dei\n"
     "                           risultati e un FILE relativo stanno li'\n"
     "  -o, --output=FILE        scrive i risultati in FILE; con - sullo standard output\n"
-    "  -q, --silenzioso         nessuna riga di avanzamento e nessun riepilogo\n"
+    "  -q, --silenzioso         nessuna riga di avanzamento, nessun riepilogo e nessuna\n"
+    "                           notizia delle copie dei file precedenti\n"
     "  --help                   mostra questo aiuto ed esce\n"
     "  --version                mostra la versione ed esce\n"
     "\n"
@@ -189,11 +190,11 @@ class Avanzamento {
 };
 
 // Opens the file named after the range, or another one, for a new run. False after a message.
-bool apriPerNome(const std::string& nome, FileRisultati& file) {
+bool apriPerNome(const std::string& nome, FileRisultati& file, bool silenzioso) {
   using Apertura = FileRisultati::Apertura;
   const Apertura esito = file.apri(nome.c_str());
   const int errore = errno;
-  if (esito != Apertura::kNonConservato && !file.copia().empty()) {
+  if (esito != Apertura::kNonConservato && !file.copia().empty() && !silenzioso) {
     std::cerr << kProgramma << ": il file " << leggibile(nome) << " c'era gia': conservato come "
               << leggibile(file.copia()) << "\n";
   }
@@ -222,13 +223,13 @@ struct Destinazione {
 bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
   if (r.uscita.empty()) {
     d.nome = nomeFileRisultati(numero(r.m), numero(r.n)).str;
-    return apriPerNome(d.nome, file);
+    return apriPerNome(d.nome, file, r.silenzioso);
   }
   Uscita u;
   int errore = trovaUscita(r.uscita, u);
   if (errore == 0 && u.tipo == Uscita::Tipo::kFile) {
     d.nome = u.percorso;
-    return apriPerNome(d.nome, file);
+    return apriPerNome(d.nome, file, r.silenzioso);
   }
   d.nome = r.uscita == "-" ? "(standard output)" : r.uscita;
   if (errore == 0 && u.tipo == Uscita::Tipo::kDescrittore) {
@@ -323,7 +324,7 @@ int cerca(const Richiesta& r) {
   const FineRicerca fine = cercaEChiudi(numero(r.m), numero(r.n), ricerca);
   avanzamento.chiudi();
   const std::string nome = leggibile(fine.dove.empty() ? d.nome : fine.dove);
-  if (fine.copiaRimossa) {
+  if (fine.copiaRimossa && !r.silenzioso) {
     std::cerr << kProgramma << ": " << leggibile(file.copia())
               << " non aveva nulla in piu' del nuovo file: rimosso\n";
   }
