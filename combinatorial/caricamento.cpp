@@ -4,25 +4,21 @@
 
 namespace {
 
-// Checks one size list against the lexicographic enumeration of the k-subsets of 0 … n-1.
+// Feeds a stored size list, node by node, to the check.
 bool listaCompleta(_myElement* lista, int n, int k) {
-  int attesa[kTabelle];
-  for (int i = 0; i < k; ++i) attesa[i] = i;
+  VerificaLista verifica(n, k);
   for (_myElement* c = lista; c != nullptr; c = c->next) {
-    _myElement* e = c;
-    for (int i = 0; i < k; ++i, e = e->nextElement) {
-      if (e == nullptr || !(e->value == numero(attesa[i]))) return false;
-      if (i > 0 && e->next != nullptr) return false;
+    for (_myElement* e = c; e != nullptr; e = e->nextElement) {
+      if (e != c && e->next != nullptr) return false;  // an element that heads a combination
+      const numero& v = e->value;
+      verifica.elemento(v.normaleNonNegativo()
+                            ? static_cast<std::uint64_t>(v.alta) * numero::kBase +
+                                  static_cast<std::uint64_t>(v.bassa)
+                            : ~std::uint64_t{0},
+                        e == c);
     }
-    if (e != nullptr) return false;
-    // Next combination in lexicographic order; none left means the list must end here.
-    int i = k - 1;
-    while (i >= 0 && attesa[i] == n - k + i) --i;
-    if (i < 0) return c->next == nullptr;
-    ++attesa[i];
-    for (int j = i + 1; j < k; ++j) attesa[j] = attesa[j - 1] + 1;
   }
-  return false;
+  return verifica.completa();
 }
 
 }  // namespace
@@ -49,10 +45,16 @@ int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out) {
   for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
     stringa nome = nomeTabella(n);
     std::ifstream file(nome.caratteri());
-    file >> tabelle[n];
-    if (!tabellaCompleta(tabelle[n], n)) return n;
-    out << "Combinator " << n << " elements "
-        << "read from file\n";
+    // The square of a leg has an even number of prime factors: the search never asks for a
+    // table of odd count, which is checked as it is read and built only if asked for.
+    if (n % 2 == 1) {
+      if (!tabellaCompletaDaLeggere(file, n)) return n;
+      tabelle[n].costruisciDopo(numero(n));
+    } else {
+      file >> tabelle[n];
+      if (!tabellaCompleta(tabelle[n], n)) return n;
+    }
+    annunciaTabella(n, out);
   }
   return 0;
 }

@@ -57,6 +57,8 @@ TEST(Caricamento, OnlyACompleteLexicographicTablePassesTheCheck) {
     Combinatorial t;
     Leggi(t, c.testo);
     EXPECT_EQ(tabellaCompleta(t, 6), c.completa) << c.nome;
+    std::istringstream is(c.testo);  // the check made while reading, with no node
+    EXPECT_EQ(tabellaCompletaDaLeggere(is, 6), c.completa) << c.nome;
   }
 }
 
@@ -72,6 +74,14 @@ TEST(Caricamento, LoadsEveryTableOrStopsAtTheFirstBadOne) {
     Combinatorial tabelle[kTabelle];
     std::ostringstream out;
     EXPECT_EQ(caricaTabelle(tabelle, out), 0);
+    // The tables of odd count, which the search never asks for, are built when asked for, and
+    // then equal the tables built at once.
+    EXPECT_EQ(tabelle[19].lists, nullptr);
+    for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
+      std::ostringstream scritta;
+      scritta << tabelle[n];
+      EXPECT_EQ(scritta.str(), Scritta(n)) << n;
+    }
     std::string attese;
     for (int n = 4; n <= 19; ++n)
       attese += "Combinator " + std::to_string(n) + " elements read from file\n";

@@ -32,26 +32,44 @@ _myElement* ultimoPer(_myElement* primo, _myElement* _myElement::*legame) {
   return primo;
 }
 
-// The state of one body line being read: where the next node goes.
+// Where the elements of a body line go as it is read: each element closed with the character
+// that closed it ('.', ',', '\n', or EOF at the end of the input); after a ',' the next element
+// starts a combination.
+
+// Into the nodes of a size list.
 struct Lettura {
   _myElement** testa;        // the size list's entry in the head array
   _myElement* combinazione;  // first node of the current combination
   _myElement* ultimo;        // last element of the current combination
   bool nuovaCombinazione;
+
+  void elemento(std::uint64_t valore, int separatore) {
+    _myElement* nodo = new _myElement;
+    nodo->value = numero::da64(valore);
+    if (*testa == nullptr) {
+      *testa = nodo;
+      combinazione = nodo;
+    } else if (nuovaCombinazione) {
+      combinazione->next = nodo;
+      combinazione = nodo;
+    } else {
+      ultimo->nextElement = nodo;
+    }
+    ultimo = nodo;
+    nuovaCombinazione = separatore == ',';
+  }
 };
 
-void accodaNodo(Lettura& l, _myElement* nodo) {
-  if (*l.testa == nullptr) {
-    *l.testa = nodo;
-    l.combinazione = nodo;
-  } else if (l.nuovaCombinazione) {
-    l.combinazione->next = nodo;
-    l.combinazione = nodo;
-  } else {
-    l.ultimo->nextElement = nodo;
+// Into the check of a size list, with no node.
+struct Verifica {
+  VerificaLista& lista;
+  bool nuovaCombinazione = true;
+
+  void elemento(std::uint64_t valore, int separatore) {
+    lista.elemento(valore, nuovaCombinazione);
+    nuovaCombinazione = separatore == ',';
   }
-  l.ultimo = nodo;
-}
+};
 
 // A stream buffer's get area read in place, so that a body line is scanned as a plain array
 // rather than with a call per character. Naming the protected members through this derived
@@ -64,20 +82,19 @@ struct AreaDiLettura : std::streambuf {
   }
 };
 
-// Reads one body line into the size list of `l`, up to and including its newline.
+// Reads one body line into `destinazione`, up to and including its newline.
 //
 // An element's value is its text read as by numero's text constructor: each of its first
 // numero::kCaratteriTesto characters one decimal position, a non-digit worth 0. It is accumulated
 // as the characters arrive, which gives the same value as collecting the text first. Blanks,
 // carriage returns and NUL bytes (which never reach a NUL-terminated text) are not part of it.
-void leggiCorpo(std::istream& s, Lettura& l) {
+template <typename Destinazione>
+void leggiCorpo(std::istream& s, Destinazione& destinazione) {
   std::uint64_t valore = 0;
   int caratteri = 0;  // characters of the element's text
   int presi = 0;      // characters taken since the element began, dropped ones included
-  auto chiudiElemento = [&] {
-    _myElement* nodo = new _myElement;
-    nodo->value = numero::da64(valore);
-    accodaNodo(l, nodo);
+  auto chiudiElemento = [&](int separatore) {
+    destinazione.elemento(valore, separatore);
     valore = 0;
     caratteri = 0;
     presi = 0;
@@ -91,8 +108,7 @@ void leggiCorpo(std::istream& s, Lettura& l) {
       ++presi;
       return false;
     }
-    chiudiElemento();
-    l.nuovaCombinazione = c == ',';
+    chiudiElemento(c);
     return c == '\n';
   };
   std::streambuf* sorgente = s.rdbuf();
@@ -106,7 +122,7 @@ void leggiCorpo(std::istream& s, Lettura& l) {
         continue;
       }
       s.setstate(std::ios::eofbit | std::ios::failbit);
-      if (presi > 0) chiudiElemento();
+      if (presi > 0) chiudiElemento(std::char_traits<char>::eof());
       return;
     }
     char* p = inizio;
@@ -115,6 +131,24 @@ void leggiCorpo(std::istream& s, Lettura& l) {
     AreaDiLettura::consuma(sorgente, p - inizio);
     if (fineRiga) return;
   }
+}
+
+// Reads one body line; a read error of the stream's buffer, which it reports by throwing, ends
+// the line with the stream bad.
+template <typename Destinazione>
+void leggiRigaCorpo(std::istream& s, Destinazione& destinazione) {
+  try {
+    leggiCorpo(s, destinazione);
+  } catch (const std::ios_base::failure&) {
+    s.setstate(std::ios::badbit);
+  }
+}
+
+// The lines that come between two body lines: an empty one, "( n )" and "( k )".
+void scartaIntestazione(std::istream& s) {
+  scartaRiga(s);
+  scartaRiga(s);
+  scartaRiga(s);
 }
 
 }  // namespace
@@ -131,6 +165,18 @@ Combinatorial::Combinatorial() : lists(nullptr), n() {}
 
 Combinatorial::Combinatorial(numero m) : lists(nullptr), n(m) {}
 
+void Combinatorial::costruisciDopo(numero m) {
+  reset(m);
+  daCostruire_ = true;
+}
+
+void Combinatorial::costruisci() const {
+  if (!daCostruire_) return;
+  daCostruire_ = false;
+  // generate() changes the head array and the nodes only, which a const table may change too.
+  const_cast<Combinatorial*>(this)->generate();
+}
+
 Combinatorial::~Combinatorial() {
   clear();
 }
@@ -140,6 +186,7 @@ int Combinatorial::meta() const {
 }
 
 void Combinatorial::clear() {
+  daCostruire_ = false;
   if (lists == nullptr) return;
   for (int i = 0; i < meta(); ++i) rilasciaSizeList(lists[i]);
   delete[] lists;
@@ -173,12 +220,7 @@ void Combinatorial::readSizeList(std::istream& s, int k) {
   Lettura l{&lists[k - 1], nullptr, nullptr, true};
   l.combinazione = ultimoPer(lists[k - 1], &_myElement::next);
   l.ultimo = ultimoPer(l.combinazione, &_myElement::nextElement);
-  // The buffer reports a read error by throwing; the line then ends with the stream bad.
-  try {
-    leggiCorpo(s, l);
-  } catch (const std::ios_base::failure&) {
-    s.setstate(std::ios::badbit);
-  }
+  leggiRigaCorpo(s, l);
 }
 
 std::istream& operator>>(std::istream& s, Combinatorial& t) {
@@ -190,15 +232,66 @@ std::istream& operator>>(std::istream& s, Combinatorial& t) {
   t.readSize(s, k);
   t.readSizeList(s, 1);
   for (k = 2; k <= t.meta(); ++k) {
-    scartaRiga(s);
-    scartaRiga(s);
-    scartaRiga(s);
+    scartaIntestazione(s);
     t.readSizeList(s, k);
   }
   return s;
 }
 
+bool tabellaCompletaDaLeggere(std::istream& s, int n) {
+  scartaRiga(s);
+  Combinatorial t;  // its count only
+  t.readCount(s);
+  if (t.meta() < 1 || t.n > numero(kConteggioMassimo) || !(t.n == numero(n))) return false;
+  int k = 0;
+  t.readSize(s, k);
+  for (k = 1; k <= t.meta(); ++k) {
+    if (k > 1) scartaIntestazione(s);
+    if (!s.good()) return false;
+    VerificaLista lista(n, k);
+    Verifica verifica{lista};
+    leggiRigaCorpo(s, verifica);
+    if (!lista.completa()) return false;
+  }
+  return true;
+}
+
+VerificaLista::VerificaLista(int n, int k) : n_(n), k_(k), buona_(k >= 1 && k <= kMassimo) {
+  for (int i = 0; i < k_ && buona_; ++i) attesa_[i] = i;
+}
+
+void VerificaLista::elemento(std::uint64_t valore, bool nuova) {
+  if (!buona_) return;
+  if (nuova && !inizio_) {
+    // The combination before is over: it must be whole, and another one must be due.
+    int i = k_ - 1;
+    while (i >= 0 && attesa_[i] == n_ - k_ + i) --i;
+    if (visti_ != k_ || i < 0) {
+      buona_ = false;
+      return;
+    }
+    ++attesa_[i];
+    for (int j = i + 1; j < k_; ++j) attesa_[j] = attesa_[j - 1] + 1;
+    visti_ = 0;
+  }
+  inizio_ = false;
+  buona_ = visti_ < k_ && valore == static_cast<std::uint64_t>(attesa_[visti_]);
+  ++visti_;
+}
+
+bool VerificaLista::ultima() const {
+  for (int i = 0; i < k_; ++i) {
+    if (attesa_[i] != n_ - k_ + i) return false;
+  }
+  return true;
+}
+
+bool VerificaLista::completa() const {
+  return buona_ && !inizio_ && visti_ == k_ && ultima();
+}
+
 _myElement* Combinatorial::combinations(numero k) const {
+  costruisci();
   if (k < 1 || k > numero(meta()) || lists == nullptr) return nullptr;
   return lists[k.intero() - 1];
 }
@@ -227,6 +320,7 @@ _myElement* Combinatorial::complement(_myElement*& primo) const {
 }
 
 _myElement* Combinatorial::complements(int k) const {
+  costruisci();
   if (k < 1 || k > meta() || lists == nullptr) return nullptr;
   _myElement* primo = nullptr;
   _myElement* ultimo = nullptr;
@@ -240,6 +334,7 @@ _myElement* Combinatorial::complements(int k) const {
 }
 
 void Combinatorial::generate() {
+  daCostruire_ = false;
   if (n.intero() <= 0) return;
   if (lists == nullptr) lists = new _myElement*[meta()]();
   for (int i = 0; i < meta(); ++i) {
@@ -322,6 +417,7 @@ stringa Combinatorial::alignment(int k, int n) {
 }
 
 std::ostream& operator<<(std::ostream& s, Combinatorial& t) {
+  t.costruisci();
   if (t.n == numero(0) || t.lists == nullptr) return s;
   for (int i = 0; i < t.meta(); ++i) {
     const int k = i + 1;

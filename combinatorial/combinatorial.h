@@ -10,6 +10,7 @@
 // ".", ended by a newline.
 #pragma once
 
+#include <cstdint>
 #include <istream>
 #include <ostream>
 
@@ -19,8 +20,10 @@
 
 class Combinatorial {
  public:
-  _myElement** lists;  // null, or ⌈n/2⌉ entries: entry k-1 heads the size list of k
-  numero n;            // the element count
+  // Null, or ⌈n/2⌉ entries: entry k-1 heads the size list of k. A table whose nodes are still
+  // to be built (see costruisciDopo) has none until it is asked for its combinations.
+  mutable _myElement** lists;
+  numero n;  // the element count
 
   Combinatorial();
   explicit Combinatorial(numero m);
@@ -34,6 +37,13 @@ class Combinatorial {
 
   void clear();          // releases every node and the head array; n stays
   void reset(numero m);  // clear, then n = m
+  // Empties the table and takes m as its count; its nodes are built, as generate builds them,
+  // the first time its combinations, its complements or its text are asked for. For a table
+  // that was read and found complete, which equals the generated one, without keeping millions
+  // of nodes that may never be used.
+  void costruisciDopo(numero m);
+  // Builds now the nodes of a table whose building was put off; nothing otherwise.
+  void costruisci() const;
 
   // Steps of the stream extraction.
   void readCount(std::istream& s);
@@ -58,7 +68,36 @@ class Combinatorial {
   static numero lastElement(_myElement* combinazione);  // -1 for an empty combination
   // As many blanks as n has more decimal digits than k.
   static stringa alignment(int k, int n);
+
+ private:
+  mutable bool daCostruire_ = false;
 };
+
+// Checks, one element at a time, that a size list holds every k-combination of the positions
+// 0 … n-1 exactly once, in lexicographic order, each with exactly k elements.
+class VerificaLista {
+ public:
+  static constexpr int kMassimo = 64;  // the largest k
+  VerificaLista(int n, int k);
+  // The next element of the list; `nuova` when it starts a combination (the first always does).
+  void elemento(std::uint64_t valore, bool nuova);
+  // True when the elements so far are the whole list.
+  bool completa() const;
+
+ private:
+  bool ultima() const;  // the combination expected is the last one
+
+  int n_;
+  int k_;
+  int attesa_[kMassimo];  // the combination expected
+  int visti_ = 0;         // its elements seen so far
+  bool inizio_ = true;    // no element seen yet
+  bool buona_;            // nothing wrong seen yet
+};
+
+// Reads a table from s as operator>> reads it, but builds no node: true when the table read is
+// the complete table of count n, as tabellaCompleta would find it after operator>>.
+bool tabellaCompletaDaLeggere(std::istream& s, int n);
 
 // Replaces the table by the one read from s. A count that is 0 or implausibly large ends the
 // extraction with nothing stored. Blanks, carriage returns and NUL bytes in body lines are

@@ -18,7 +18,10 @@ std::span<const std::uint32_t> Suddivisioni::maschere(int t, std::uint32_t confi
   return {v.maschere.data() + v.inizio[k - 1], v.maschere.data() + v.inizio[k]};
 }
 
-Suddivisioni::Voce Suddivisioni::leggi(int t, std::uint32_t confini) const {
+// Built twice, for processors with the bit-count instruction and for the others; the program
+// takes the one that fits when it starts.
+__attribute__((target_clones("popcnt", "default"))) Suddivisioni::Voce Suddivisioni::leggi(
+    int t, std::uint32_t confini) {
   // The runs as masks, and a place value for the count taken from each, so that every choice
   // of counts has a number of its own below `scelte`.
   std::vector<std::uint32_t> corse;
@@ -33,13 +36,13 @@ Suddivisioni::Voce Suddivisioni::leggi(int t, std::uint32_t confini) const {
     scelte *= static_cast<std::uint32_t>(lunghezza + 1);
     inizio = fine + 1;
   }
-  const Combinatorial& tabella = tabelle_[t];
+  const Voce& tutte = tabella(t);
   Voce voce;
   std::vector<bool> vista(scelte, false);
   voce.inizio.push_back(0);
-  for (int k = 1; k <= tabella.meta(); ++k) {
-    for (_myElement* s = tabella.combinations(numero(k)); s != nullptr; s = s->next) {
-      const std::uint32_t posizioni = maschera(s);
+  for (std::size_t k = 1; k < tutte.inizio.size(); ++k) {
+    for (std::size_t i = tutte.inizio[k - 1]; i < tutte.inizio[k]; ++i) {
+      const std::uint32_t posizioni = tutte.maschere[i];
       std::uint32_t scelta = 0;
       for (std::size_t j = 0; j < corse.size(); ++j) {
         scelta += valore[j] * static_cast<std::uint32_t>(std::popcount(posizioni & corse[j]));
@@ -51,4 +54,18 @@ Suddivisioni::Voce Suddivisioni::leggi(int t, std::uint32_t confini) const {
     voce.inizio.push_back(voce.maschere.size());
   }
   return voce;
+}
+
+const Suddivisioni::Voce& Suddivisioni::tabella(int t) {
+  Voce& tutte = tabelleInMaschere_[t];
+  if (!tutte.inizio.empty()) return tutte;
+  const Combinatorial& tabella = tabelle_[t];
+  tutte.inizio.push_back(0);
+  for (int k = 1; k <= tabella.meta(); ++k) {
+    for (_myElement* s = tabella.combinations(numero(k)); s != nullptr; s = s->next) {
+      tutte.maschere.push_back(maschera(s));
+    }
+    tutte.inizio.push_back(tutte.maschere.size());
+  }
+  return tutte;
 }

@@ -38,8 +38,11 @@ class Suddivisioni {
     std::vector<std::uint32_t> maschere;
     std::vector<std::size_t> inizio;  // where the masks of size k begin, and one past the end
   };
-  Voce leggi(int t, std::uint32_t confini) const;
+  Voce leggi(int t, std::uint32_t confini);
+  // Every combination of table t as a mask, in table order, read from its nodes once.
+  const Voce& tabella(int t);
 
   const Combinatorial* tabelle_;
   std::unordered_map<std::uint32_t, Voce> voci_;  // by t and the runs' ends
+  Voce tabelleInMaschere_[20];                    // by t (up to 19), empty until asked for
 };

@@ -119,7 +119,7 @@ void avvisaSuErrori(std::ostream& err, const char* guasto, const Contenuto* cont
 }
 
 const char kMemoria[] =
-    "memoria insufficiente (le tabelle delle combinazioni richiedono circa 170 MB)";
+    "memoria insufficiente (le tabelle delle combinazioni richiedono circa 60 MB)";
 const char kConsole[] = "impossibile scrivere sulla console";
 
 // After the search: what the user must know, then the closing wait unless the run was stopped.

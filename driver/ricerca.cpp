@@ -18,13 +18,18 @@ bool esatta(const numero& quadratoA, const numero& b, const numero& c) {
   return static_cast<int>(somma) == (c * c).intero();
 }
 
-// Writes the records that leg i makes old enough. False, with the loop's end filled in, when
-// the file refused them: it then holds the records of the legs before theirs and no more.
-bool scriviControllato(int i, ContestoRicerca& ricerca, FineRicerca& fine) {
-  if (scriviTerne(ricerca.pendenti, numero(i), ricerca.file)) return true;
+// Whether the file took what was written. When it refused it, the loop's end says so: the file
+// then holds the records of the legs before those of the first batch it left out, and no more.
+bool preso(bool scritto, const ContestoRicerca& ricerca, FineRicerca& fine) {
+  if (scritto) return true;
   fine.causa = FineRicerca::Causa::kScrittura;
-  fine.salvato = numero(i - kFinestra - 1);
+  fine.salvato = numero(ricerca.file.primoLottoPerso() - 1);
   return false;
+}
+
+// Writes the records that leg i makes old enough; false when the file refused them.
+bool scriviControllato(int i, ContestoRicerca& ricerca, FineRicerca& fine) {
+  return preso(scriviTerne(ricerca.pendenti, numero(i), ricerca.file), ricerca, fine);
 }
 
 }  // namespace
@@ -84,6 +89,7 @@ FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricer
   for (int i = ultimo + 1; i <= ultimo + kFinestra; ++i) {
     if (!scriviControllato(i, ricerca, fine)) return fine;
   }
+  if (!preso(ricerca.file.scriviRaccolti(), ricerca, fine)) return fine;
   fine.salvato = fine.ultimo;
   return fine;
 }

@@ -58,10 +58,10 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
        },
        nullptr,
        {"1", "65536x"}},
-      {"terne-cerca: disco pieno",
+      {"terne-cerca: disco pieno dopo il primo lotto",
        [](const CartellaProva&) {},
        "",
-       {.limiteScrittura = 16384},
+       {.limiteScrittura = 100000},
        1,
        [&](const Processo& p, const CartellaProva& c) {
          const int k = CatetoNominato(p.Errori());

@@ -2,7 +2,8 @@
 // with a stop signal raised just before the K-th writing call on the results file (a write, the
 // sync, the close), then with that call failing as on a full disk, for every K. Whatever the
 // moment, the run ends as README says, tells what it did, and leaves the file of whole legs
-// that it names.
+// that it names. terne writes each leg's records at once: over 1 … 150 the last hundred legs
+// and the wrap-up are all its calls; terne-cerca gathers them, and 1 … 3000 gives it several.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -25,23 +26,21 @@ namespace {
 
 using namespace e2e;
 
-constexpr int kUltimo = 150;  // the legs 1 … kUltimo: the last hundred and the wrap-up are all
-
-// The file of a run of 1 … kUltimo, and for every K the length of its part that a run of 1 … K
-// writes: the records of the legs up to K, which come first since records follow their legs.
+// The file of a run of 1 … N, and for every K the length of its part that a run of 1 … K writes:
+// the records of the legs up to K, which come first since records follow their legs.
 struct Riferimento {
   std::string intero;
   std::vector<size_t> finoA;  // by K, from 0
 };
 
-Riferimento CalcolaRiferimento() {
+Riferimento CalcolaRiferimento(int ultimo) {
   Riferimento r;
   DentroCartella dentro(TERNE_DATI);
   Combinatorial tabelle[kTabelle];
   std::ostringstream ignorato;
   EXPECT_EQ(caricaTabelle(tabelle, ignorato), 0);
   _myElement* primi = new _myElement;
-  EXPECT_EQ(caricaPrimi("numeriPrimi.txt", numero(kUltimo + 1), primi), 1);
+  EXPECT_EQ(caricaPrimi("numeriPrimi.txt", numero(ultimo + 1), primi), 1);
   const int fd = memfd_create("riferimento", MFD_CLOEXEC);
   {
     FileRisultati file;
@@ -58,7 +57,7 @@ Riferimento CalcolaRiferimento() {
       }
       r.finoA.push_back(lunghezza);
     };
-    cicloCateti(numero(1), numero(kUltimo), ricerca);
+    cicloCateti(numero(1), numero(ultimo), ricerca);
   }
   rilasciaLista(primi);
   r.intero.resize(static_cast<size_t>(lseek(fd, 0, SEEK_END)));
@@ -68,12 +67,13 @@ Riferimento CalcolaRiferimento() {
   return r;
 }
 
-// How one program is run over 1 … kUltimo, and how its ends read.
+// How one program is run over 1 … ultimo, and how its ends read.
 struct Programma {
   const char* nome;
+  int ultimo;
   std::string binario;
   std::vector<std::string> argomenti;
-  const char* ingresso;
+  std::string ingresso;
   int codiceFermata;      // the exit code of a stop by SIGINT
   bool messaggiSuUscita;  // its messages come on standard output (terne's dialogue)
 };
@@ -92,7 +92,7 @@ Corsa Esegui(const Programma& prog, Opzioni opzioni) {
   p.ChiudiIngresso();
   const int stato = p.Attendi(60s);
   return {stato, (prog.messaggiSuUscita ? p.Uscita() : "") + p.Errori(),
-          cartella.Leggi("triadiRettangole1-" + std::to_string(kUltimo) + ".txt")};
+          cartella.Leggi("triadiRettangole1-" + std::to_string(prog.ultimo) + ".txt")};
 }
 
 // The leg up to which a message says the file holds every triple: "fino al cateto K", "dopo il
@@ -109,7 +109,7 @@ int CatetoSalvato(const std::string& messaggi) {
 }
 
 void Spazza(const Programma& prog) {
-  const Riferimento rif = CalcolaRiferimento();
+  const Riferimento rif = CalcolaRiferimento(prog.ultimo);
   const std::string conteggio = (std::filesystem::temp_directory_path() /
                                  ("conteggio_" + std::to_string(getpid()) + prog.nome))
                                     .string();
@@ -120,7 +120,7 @@ void Spazza(const Programma& prog) {
   long chiamate = 0;
   letto >> chiamate;
   std::filesystem::remove(conteggio);
-  ASSERT_GT(chiamate, kUltimo - 100);  // a write per leg from the 101st on, a sync, a close
+  ASSERT_GE(chiamate, 5);  // several writes, a sync, a close
 #ifdef TERNE_SANITIZZATO
   const long passo = 7;  // slow runs: a sample, with every call of the wrap-up
 #else
@@ -142,11 +142,11 @@ void Spazza(const Programma& prog) {
 }
 
 TEST(Spazzata, TerneAtEveryWritingCall) {
-  Spazza({"terne", TERNE_BIN, {}, "1\n150\nx\n", 0, true});
+  Spazza({"terne", 150, TERNE_BIN, {}, "1\n150\nx\n", 0, true});
 }
 
 TEST(Spazzata, TerneCercaAtEveryWritingCall) {
-  Spazza({"terne-cerca", CERCA_BIN, {"-q", "1", "150"}, "", 128 + SIGINT, false});
+  Spazza({"terne-cerca", 3000, CERCA_BIN, {"-q", "1", "3000"}, "", 128 + SIGINT, false});
 }
 
 }  // namespace

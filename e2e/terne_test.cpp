@@ -437,12 +437,12 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
       {"memoria insufficiente per le tabelle",
        [](const CartellaProva&) {},
        "4\n4\nx\n",
-       {.memoria = 120000 * 1024},
+       {.memoria = 40000 * 1024},
        1,
        [](const Processo& p, const CartellaProva&) {
          EXPECT_EQ(p.Errori(),
                    "terne: memoria insufficiente (le tabelle delle combinazioni richiedono "
-                   "circa 170 MB).\n");
+                   "circa 60 MB).\n");
          const std::string u = p.Uscita();
          EXPECT_EQ(u.rfind(Inizio(), 0), 0u);
          EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);

@@ -33,7 +33,7 @@ union Cella {
 
 static_assert(sizeof(Cella) == sizeof(_myElement));
 
-// Blocks of 2 MiB, mapped with their pages already in place: the tables touch some 170 MB at
+// Blocks of 2 MiB, mapped with their pages already in place: the tables touch some 50 MB at
 // start, and one call that maps a block whole costs far less than a fault per 4 KiB page.
 constexpr std::size_t kByteBlocco = std::size_t{1} << 21;
 

@@ -142,9 +142,18 @@ bool FileRisultati::svuotaBuffer() {
   return true;
 }
 
-bool FileRisultati::scriviLotto() {
+bool FileRisultati::scriviLotto(int etichetta) {
+  if (errore_ != 0) return false;
+  if (!raccolti_) primoRaccolto_ = etichetta;
+  raccolti_ = true;
+  return (raccogli_ && usati_ < kPieno) || scriviRaccolti();
+}
+
+bool FileRisultati::scriviRaccolti() {
+  if (!raccolti_) return errore_ == 0;
   if (!svuotaBuffer()) return false;
   lunghezza_ = scritti_;
+  raccolti_ = false;
   return true;
 }
 
@@ -166,7 +175,7 @@ void FileRisultati::rifiuta(int errore) {
 }
 
 int FileRisultati::sincronizza() {
-  if (errore_ != 0) return errore_;
+  if (!scriviRaccolti()) return errore_;
   if (fd_ < 0 || fsync(fd_) == 0 || errno == EINVAL || errno == EROFS) return 0;
   const int errore = errno;
   rifiuta(errore);

@@ -41,10 +41,19 @@ class FileRisultati {
 
   // Adds text to the batch in progress.
   void accoda(const char* testo, int lunghezza);
-  // Writes the batch. False when the file refuses it, then and for good: the file is cut back
-  // to the batches written before, and nothing more is written. Once a stop signal came, a
-  // write that the output does not take within a second is refused with EINTR.
-  bool scriviLotto();
+  // Ends the batch in progress, tagged with a number of the caller's (the last leg whose records
+  // it holds), and writes it with any gathered before it, unless batches are being gathered and
+  // the buffer still has room. False when the file refuses a write, then and for good: the file
+  // is cut back to the batches written before, and nothing more is written. Once a stop signal
+  // came, a write that the output does not take within a second is refused with EINTR.
+  bool scriviLotto(int etichetta);
+  // From now on, batches are gathered and written together once they fill most of the buffer:
+  // far fewer writes, for a run whose file nobody reads while it grows.
+  void raccogliLotti() { raccogli_ = true; }
+  // Writes the batches gathered so far. False as scriviLotto.
+  bool scriviRaccolti();
+  // After a refused write: the tag of the first batch that it left out of the file.
+  int primoLottoPerso() const { return primoRaccolto_; }
   // Has the system put the file on the disk. 0, or the errno of the failure; a file that cannot
   // be synced (a device, a read-only file system) counts as saved.
   int sincronizza();
@@ -76,6 +85,7 @@ class FileRisultati {
   void misura();
 
   static constexpr int kBuffer = 1 << 16;
+  static constexpr int kPieno = kBuffer - (kBuffer >> 2);  // gathered batches are written here
   int fd_ = -1;
   bool proprio_ = false;   // opened here: closed here
   bool perNome_ = false;   // opened here by its name, locked: cut back here
@@ -89,5 +99,8 @@ class FileRisultati {
   off_t scritti_ = 0;    // bytes the system took
   off_t lunghezza_ = 0;  // of them, those of whole batches
   int usati_ = 0;
+  bool raccogli_ = false;
+  bool raccolti_ = false;  // whole batches wait in the buffer
+  int primoRaccolto_ = 0;  // the tag of the first of them
   char buffer_[kBuffer];
 };

@@ -1,6 +1,7 @@
 #include "results/terne.h"
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -30,6 +31,32 @@ int testoTerna(const numero& b, const numero& c, const numero& a,
   return lunghezza;
 }
 
+std::uint64_t senzaSegno(const numero& v) {
+  return static_cast<std::uint64_t>(v.alta) * numero::kBase + static_cast<std::uint64_t>(v.bassa);
+}
+
+// The key of three numbers in normal form; false when one is not.
+bool chiaveDi(const numero& x, const numero& y, const numero& z, ChiaveTerna& chiave) {
+  if (!x.normaleNonNegativo() || !y.normaleNonNegativo() || !z.normaleNonNegativo()) return false;
+  chiave = {senzaSegno(x), senzaSegno(y), senzaSegno(z)};
+  return true;
+}
+
+// The key of a record's text "x,y,z" when its numbers are in normal form; false otherwise.
+bool chiaveDelTesto(const char* testo, ChiaveTerna& chiave) {
+  std::uint64_t n[3] = {0, 0, 0};
+  for (int i = 0; i < 3; ++i, ++testo) {
+    if (*testo < '0' || *testo > '9') return false;
+    for (; *testo >= '0' && *testo <= '9'; ++testo) {
+      n[i] = n[i] * 10 + static_cast<std::uint64_t>(*testo - '0');
+      if (n[i] > numero::kMassimo64) return false;
+    }
+    if (*testo != (i < 2 ? ',' : '\0')) return false;
+  }
+  chiave = {n[0], n[1], n[2]};
+  return true;
+}
+
 }  // namespace
 
 TernePendenti::~TernePendenti() {
@@ -45,16 +72,21 @@ bool registraTerna(numero b, numero c, numero a, TernePendenti& pendenti) {
   if (b > c) std::swap(b, c);
   if (b > a) std::swap(b, a);
   if (c > a) std::swap(c, a);
+  ChiaveTerna chiave;
+  const bool indicizzata = chiaveDi(b, c, a, chiave);
+  const bool perIndice = indicizzata && pendenti.fuoriNorma_ == 0;
+  if (perIndice && pendenti.indice_.count(chiave) != 0) return false;
   char testo[3 * (numero::kCifreTesto + 1)];
-  const int lunghezza = testoTerna(b, c, a, testo);
-  if (pendenti.indice_.count(std::string_view(testo, lunghezza)) != 0) return false;
+  testoTerna(b, c, a, testo);
+  if (!perIndice && ternaPresente(stringa(testo), pendenti.head_)) return false;
   _pTerne* record = new _pTerne{stringa(testo), cateto};
   try {
-    pendenti.indice_.emplace(std::string_view(record->terna.str, lunghezza), record);
+    if (indicizzata) pendenti.indice_.emplace(chiave, record);
   } catch (...) {
     delete record;
     throw;
   }
+  if (!indicizzata) ++pendenti.fuoriNorma_;
   if (pendenti.head_ == nullptr) {
     pendenti.tail_ = record;
   } else {
@@ -84,15 +116,21 @@ bool scriviTerne(TernePendenti& pendenti, numero cateto, FileRisultati& file) {
     } else {
       pendenti.head_ = nullptr;
     }
-    const std::string_view testo(r->terna.str);
-    file.accoda(testo.data(), static_cast<int>(testo.size()));
+    file.accoda(r->terna.str, static_cast<int>(std::strlen(r->terna.str)));
     file.accoda("\n", 1);
-    pendenti.indice_.erase(testo);
+    ChiaveTerna chiave;
+    auto voce = chiaveDelTesto(r->terna.str, chiave) ? pendenti.indice_.find(chiave)
+                                                     : pendenti.indice_.end();
+    if (voce != pendenti.indice_.end() && voce->second == r) {
+      pendenti.indice_.erase(voce);
+    } else {
+      --pendenti.fuoriNorma_;
+    }
     delete r;
     scritto = true;
   }
   // Each batch reaches the file at once, so a run stopped in any way keeps what it found.
-  return scritto ? file.scriviLotto() : file.errore() == 0;
+  return scritto ? file.scriviLotto(soglia) : file.errore() == 0;
 }
 
 stringa nomeFileRisultati(const numero& M, const numero& N) {

@@ -5,8 +5,9 @@
 // file, one line "smallest,middle,largest" each, in the order in which the triples were found.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <ostream>
-#include <string_view>
 #include <unordered_map>
 
 #include "numero/numero.h"
@@ -23,8 +24,24 @@ struct _pTerne {
   _pTerne* prev = nullptr;  // the next newer record
 };
 
+// A triple as the repeat index knows it: its three numbers, smallest first. Numbers in normal
+// form have one text each, so equal keys are equal texts.
+struct ChiaveTerna {
+  std::uint64_t x, y, z;
+  bool operator==(const ChiaveTerna&) const = default;
+};
+struct HashTerna {
+  std::size_t operator()(const ChiaveTerna& k) const {
+    constexpr std::uint64_t kMolt = 0x9e3779b97f4a7c15;
+    const std::uint64_t h = ((k.x * kMolt + k.y) * kMolt + k.z) * kMolt;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+};
+
 // The pending records of one search, newest first. Beside the list, which is the truth, an
-// index of the records by text answers the repeat test without walking the list.
+// index of the records by their numbers answers the repeat test without walking the list or
+// writing the triple's text; a record of numbers outside normal form, which the search never
+// makes, sends the test back to the walk of the texts while it is pending.
 class TernePendenti {
  public:
   TernePendenti() = default;
@@ -43,7 +60,8 @@ class TernePendenti {
   _pTerne* head_ = nullptr;
   _pTerne* tail_ = nullptr;
   long long registrate_ = 0;
-  std::unordered_map<std::string_view, _pTerne*> indice_;  // views of the records' own texts
+  std::unordered_map<ChiaveTerna, _pTerne*, HashTerna> indice_;
+  long fuoriNorma_ = 0;  // pending records that the index does not hold
 };
 
 // Records the triple (other leg b, hypotenuse c, examined leg a) as the newest pending record,
@@ -54,7 +72,8 @@ bool registraTerna(numero b, numero c, numero a, TernePendenti& pendenti);
 bool ternaPresente(const stringa& terna, _pTerne* piuRecente);
 
 // Writes, oldest first, every record found at least kFinestra legs before `cateto` as one
-// batch, and releases them. False when the file refused the batch.
+// batch, tagged with the last leg it may hold, and releases them. False when the file refused
+// the batch.
 bool scriviTerne(TernePendenti& pendenti, numero cateto, FileRisultati& file);
 
 // The decimal text of a non-negative value as a stringa.

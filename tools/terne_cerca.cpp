@@ -313,6 +313,7 @@ int cerca(const Richiesta& r) {
   FileRisultati file;
   Destinazione d;
   if (!apriUscita(r, file, d)) return kGuasto;
+  file.raccogliLotti();
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
   const Pausa nessuna = [] {};
@@ -352,7 +353,7 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     std::cerr << kProgramma
               << ": memoria insufficiente (le tabelle delle combinazioni "
-                 "richiedono circa 170 MB)\n";
+                 "richiedono circa 60 MB)\n";
     return kGuasto;
   }
 }
