@@ -1,6 +1,9 @@
 #include "combinatorial/caricamento.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdint>
+
+#include "sistema/ingresso.h"
 
 namespace {
 
@@ -41,18 +44,24 @@ void annunciaTabella(int n, std::ostream& out) {
       << "read from file\n";
 }
 
-int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out) {
+int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out, int* motivo) {
   for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
     stringa nome = nomeTabella(n);
-    std::ifstream file(nome.caratteri());
-    // The square of a leg has an even number of prime factors: the search never asks for a
-    // table of odd count, which is checked as it is read and built only if asked for.
-    if (n % 2 == 1) {
-      if (!tabellaCompletaDaLeggere(file, n)) return n;
-      tabelle[n].costruisciDopo(numero(n));
-    } else {
-      file >> tabelle[n];
-      if (!tabellaCompleta(tabelle[n], n)) return n;
+    Ingresso ingresso(nome.caratteri(), true);
+    bool completa = false;
+    if (ingresso.errore() == 0 && n % 2 == 1) {
+      // The square of a leg has an even number of prime factors: the search never asks for a
+      // table of odd count, which is checked as it is read and built only if asked for.
+      completa = tabellaCompletaDaLeggere(ingresso.flusso(), n);
+      if (completa) tabelle[n].costruisciDopo(numero(n));
+    } else if (ingresso.errore() == 0) {
+      ingresso.flusso() >> tabelle[n];
+      completa = tabellaCompleta(tabelle[n], n);
+    }
+    if (!completa) {
+      const int errore = ingresso.errore() != 0 ? ingresso.errore() : ingresso.erroreLettura();
+      if (motivo != nullptr) *motivo = errore == ENOENT ? 0 : errore;
+      return n;
     }
     annunciaTabella(n, out);
   }

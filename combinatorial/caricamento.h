@@ -21,6 +21,8 @@ bool tabellaCompleta(const Combinatorial& t, int n);
 void annunciaTabella(int n, std::ostream& out);
 
 // Reads tables 4 … 19 from the working folder into tabelle, printing one progress line each.
-// Returns 0 when all are complete, otherwise the count of the first table that is missing or
-// damaged (loading stops there).
-int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out);
+// Returns 0 when all are complete, otherwise the count of the first table that is missing,
+// cannot be read or is damaged (loading stops there); *motivo then gets 0 when it is missing
+// or damaged, or why it cannot be read (an errno value, or kNonUnFile for anything but a
+// regular file, which is never waited on).
+int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out, int* motivo = nullptr);

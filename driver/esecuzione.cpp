@@ -153,15 +153,21 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
   Combinatorial proprie[kTabelle];
   Combinatorial(&tabelle)[kTabelle] = (tabellePronte != nullptr) ? *tabellePronte : proprie;
   int guasta = 0;
+  int motivo = 0;
   if (tabellePronte == nullptr) {
-    guasta = caricaTabelle(tabelle, out);
+    guasta = caricaTabelle(tabelle, out, &motivo);
   } else {
     for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) annunciaTabella(n, out);
   }
   if (guasta != 0) {
-    out << "\n Il file " << nomeTabella(guasta).str
-        << " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
-           "l'operazione. Inserire un carattere e premere invio per terminare... "
+    out << "\n Il file " << nomeTabella(guasta).str;
+    if (motivo == 0) {
+      out << " manca o e' danneggiato.";
+    } else {
+      out << " non puo' essere letto (" << motivoErrore(motivo) << ").";
+    }
+    out << " Prepararlo di nuovo con terne-prepara e poi ripetere l'operazione. Inserire un "
+           "carattere e premere invio per terminare... "
         << "\n Per prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
     attendiRisposta(corsa);
     return 0;
@@ -176,6 +182,7 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
   ContestoRicerca ricerca{primi, suddivisioni, pendenti, file, &out, pausa};
+  ricerca.primiInteri = true;  // the prime-table phase checked it
   return concludi(cercaEChiudi(corsa.M, corsa.N, ricerca), nome, corsa);
 }
 

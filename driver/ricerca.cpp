@@ -41,7 +41,11 @@ void esaminaCateto(numero a, ContestoRicerca& ricerca) {
     ~Fattori() { rilasciaLista(primo); }
   } lista;
   const numero quadrato = a * a;
-  fattorizza(quadrato, ricerca.primi, &lista.primo);
+  if (ricerca.primiInteri) {
+    fattorizzaQuadrato(a.intero(), ricerca.primi, &lista.primo);
+  } else {
+    fattorizza(quadrato, ricerca.primi, &lista.primo);
+  }
   const int t = contaElementi(lista.primo);
   if (t < 4 || t > 19) return;
   const VistaFattori fattori(lista.primo);

@@ -28,6 +28,9 @@ struct ContestoRicerca {
   const Pausa& pausa;
   // Called after every leg examined to its end, its records written; may be empty.
   std::function<void(const numero& cateto)> dopoCateto = nullptr;
+  // The prime table was found to hold exactly the primes from 2 on, past every leg (soloPrimi):
+  // the square of a leg is then factored from the leg itself, which gives the same list.
+  bool primiInteri = false;
 };
 
 // Examines leg a: factors a * a, takes the table of as many positions as it has factors (4 …

@@ -2,6 +2,7 @@
 // files; its results file, its messages and its exit codes are compared.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -32,6 +33,56 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
          EXPECT_EQ(p.Errori(),
                    "terne-cerca: Combinations07.txt manca o e' danneggiato. Prepararlo "
                    "di nuovo con: terne-prepara\n");
+       },
+       nullptr,
+       {"1", "20"}},
+      {"terne-cerca: numeriPrimi.txt con una cifra cambiata, poi riparato da terne-prepara",
+       [](const CartellaProva& c) {
+         std::string primi = c.Leggi("numeriPrimi.txt");
+         c.Scrivi("numeriPrimi.txt", primi.replace(primi.find('3'), 1, "9"));
+       },
+       "",
+       {},
+       1,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Errori(),
+                   "terne-cerca: numeriPrimi.txt e' danneggiato: non contiene i numeri primi in "
+                   "ordine. Prepararlo di nuovo con: terne-prepara\n");
+         Processo prepara(PREPARA_BIN, c.percorso);
+         EXPECT_EQ(prepara.Attendi(), 0);
+         EXPECT_NE(prepara.Uscita().find("numeriPrimi.txt non supera il controllo di terne"),
+                   std::string::npos);
+         EXPECT_EQ(Processo(CERCA_BIN, c.percorso, {"-q", "1", "20"}).Attendi(), 0);
+       },
+       nullptr,
+       {"1", "20"}},
+      {"terne-cerca: una FIFO al posto di numeriPrimi.txt non si aspetta",
+       [](const CartellaProva& c) {
+         c.Rimuovi("numeriPrimi.txt");
+         mkfifo((c / "numeriPrimi.txt").c_str(), 0600);
+       },
+       "",
+       {},
+       1,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Errori(),
+                   "terne-cerca: numeriPrimi.txt non si puo' leggere (non e' un file regolare). "
+                   "Prepararlo con: terne-prepara\n");
+       },
+       nullptr,
+       {"1", "20"}},
+      {"terne-cerca: una FIFO al posto di una tabella non si aspetta",
+       [](const CartellaProva& c) {
+         c.Rimuovi("Combinations07.txt");
+         mkfifo((c / "Combinations07.txt").c_str(), 0600);
+       },
+       "",
+       {},
+       1,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_EQ(p.Errori(),
+                   "terne-cerca: Combinations07.txt non si puo' leggere (non e' un file "
+                   "regolare). Prepararlo di nuovo con: terne-prepara\n");
        },
        nullptr,
        {"1", "20"}},

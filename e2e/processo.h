@@ -36,6 +36,7 @@ struct Opzioni {
   const char* azione = nullptr;       // … this is raised ("SIGINT") or the call fails ("ENOSPC")
   const char* conteggio = nullptr;    // the number of writing calls is written to this file
   bool tubo = false;  // standard output is a pipe that the test holds (and reads when it wants)
+  bool senzaPrivilegi = false;          // run as the user nobody when the test runs as root
   const char* uscita = nullptr;         // standard output goes there instead of a capture file
   const char* giaNellUscita = nullptr;  // the capture file holds this, and standard output appends
                                         // to it, as with >>
@@ -77,6 +78,9 @@ class Processo {
         dup2(fd, 1);
       }
       dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+      if (o.senzaPrivilegi && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+        _exit(127);
+      }
       std::vector<char*> argv = {const_cast<char*>(programma.c_str())};
       for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
@@ -215,8 +219,9 @@ struct Esito {
 };
 
 // Runs terne with the whole standard input given and closed.
-inline Esito Terne(const CartellaProva& cartella, const std::string& ingresso) {
-  Processo p(TERNE_BIN, cartella.percorso);
+inline Esito Terne(const CartellaProva& cartella, const std::string& ingresso,
+                   const Opzioni& opzioni = {}) {
+  Processo p(TERNE_BIN, cartella.percorso, {}, opzioni);
   p.Scrivi(ingresso);
   p.ChiudiIngresso();
   const int stato = p.Attendi();

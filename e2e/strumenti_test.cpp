@@ -305,11 +305,34 @@ TEST(Prepara, HelpVersionAndBadOptions) {
     EXPECT_NE(p.Errori(), "") << argomenti[0];
     EXPECT_EQ(p.Uscita(), "") << argomenti[0];
   }
+  // What terne could not read is refused, with or without --forza, and never waited on.
   std::filesystem::create_directory(cartella / "numeriPrimi.txt");
-  Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "."});
-  const int stato = p.Attendi();
-  EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) != 0);
-  EXPECT_NE(p.Errori().find("numeriPrimi.txt"), std::string::npos);
+  mkfifo((cartella / "Combinations06.txt").c_str(), 0600);
+  std::filesystem::create_symlink("/dev/null", cartella / "Combinations07.txt");
+  const struct {
+    std::vector<std::string> argomenti;
+    const char* errori;
+  } casi[] = {
+      {{"--forza", "."},
+       "terne-prepara: impossibile scrivere ./Combinations06.txt: non e' un file regolare\n"},
+      {{"."},
+       "terne-prepara: impossibile scrivere ./Combinations06.txt: non e' un file regolare\n"},
+  };
+  for (const auto& c : casi) {
+    Processo p(PREPARA_BIN, cartella.percorso, c.argomenti);
+    EXPECT_EQ(p.Attendi(30s), 1 << 8);
+    EXPECT_EQ(p.Errori(), c.errori);
+  }
+  std::filesystem::remove(cartella / "Combinations06.txt");
+  Processo p(PREPARA_BIN, cartella.percorso, {"."});
+  EXPECT_EQ(p.Attendi(30s), 1 << 8);
+  EXPECT_EQ(p.Errori(),
+            "terne-prepara: impossibile scrivere ./Combinations07.txt: non e' un file regolare\n");
+  std::filesystem::remove(cartella / "Combinations07.txt");
+  Processo cartellaAlPosto(PREPARA_BIN, cartella.percorso, {"."});
+  EXPECT_EQ(cartellaAlPosto.Attendi(30s), 1 << 8);
+  EXPECT_EQ(cartellaAlPosto.Errori(),
+            "terne-prepara: impossibile scrivere ./numeriPrimi.txt: e' una cartella\n");
 }
 
 TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
@@ -349,6 +372,15 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
                               "riscrivo\nScritto ./Combinations07.txt\n"),
               std::string::npos);
     EXPECT_NE(p.Uscita().find("./Combinations08.txt esiste gia'"), std::string::npos);
+  }
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
+  // A prime table is checked whole: a wrong value beyond the limit fails too.
+  cartella.Scrivi("numeriPrimi.txt", "2\t3\t5\t7\t11\t13\t17\t19\t23\t27\n");
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a=20", "."});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_NE(p.Uscita().find("./numeriPrimi.txt non supera il controllo di terne"),
+              std::string::npos);
   }
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
   for (int n = 4; n <= 19; ++n) {

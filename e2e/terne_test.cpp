@@ -3,6 +3,7 @@
 // dialogue, the faults of its input and output files, and its stops.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstring>
@@ -33,8 +34,7 @@ std::string PrimiInsufficienti(int n) {
          std::to_string(n) +
          ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un carattere "
          "e premere invio per terminare... \n Per calcolarli, nella cartella di lavoro: "
-         "terne-prepara --forza --fino-a " +
-         std::to_string(n) + "\n";
+         "terne-prepara\n";
 }
 
 std::string TabellaGuasta(const std::string& nome) {
@@ -127,12 +127,30 @@ TEST(Terne, AnAnswerLikeTwelveAbcLeavesTheRestForTheClosingWait) {
   EXPECT_EQ(p.Uscita(), Completa(""));
 }
 
+// The start of the prepared prime table with one change.
+std::string PrimiCambiati(const std::string& da, const std::string& a) {
+  std::string primi = "2\t3\t5\t7\t11\t13\t17\t19\t23\t29\n31\t37\t41\t43\t47\n";
+  return primi.replace(primi.find(da), da.size(), a);
+}
+
 TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
+  const std::string danneggiato =
+      "\n Il file numeriPrimi.txt e' danneggiato: non contiene i numeri primi in ordine. "
+      "Prepararlo di nuovo con terne-prepara e poi ripetere l'operazione. Inserire un carattere e "
+      "premere invio per terminare... \n Per prepararlo di nuovo, nella cartella di lavoro: "
+      "terne-prepara\n";
+  const auto illeggibile = [](const std::string& motivo) {
+    return "\n Il file numeriPrimi.txt non puo' essere letto (" + motivo +
+           "). Creare di nuovo il file numeriPrimi.txt. Inserire un carattere e premere invio "
+           "per terminare... \n Per crearlo di nuovo, nella cartella di lavoro: terne-prepara\n";
+  };
   const struct {
     const char* nome;
     std::string primi;  // "-": no file
     std::string ingresso;
     std::string console;
+    std::function<void(const CartellaProva&)> prepara = nullptr;
+    Opzioni opzioni = {};
   } casi[] = {
       {"mancante", "-", "7\n10\nx\n", Inizio() + kPrimiMancanti},
       {"vuoto", "", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
@@ -144,12 +162,27 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
        Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
       {"CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
        Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
+      {"una cifra cambiata", PrimiCambiati("3", "9"), "1\n40\nx\n", Inizio() + danneggiato},
+      {"un primo svuotato", PrimiCambiati("7", ""), "1\n40\nx\n", Inizio() + danneggiato},
+      {"un numero in piu'", PrimiCambiati("5", "4\t5"), "1\n40\nx\n", Inizio() + danneggiato},
+      {"corto e sbagliato", "2\t3\t4\n", "1\n40\nx\n", Inizio() + danneggiato},
+      {"una FIFO non si aspetta", "-", "1\n40\nx\n",
+       Inizio() + illeggibile("non e' un file regolare"),
+       [](const CartellaProva& c) { mkfifo((c / "numeriPrimi.txt").c_str(), 0600); }},
+      {"senza permesso di lettura",
+       PrimiCambiati("", ""),
+       "1\n40\nx\n",
+       Inizio() + illeggibile("permesso negato"),
+       [](const CartellaProva& c) { chmod((c / "numeriPrimi.txt").c_str(), 0); },
+       {.senzaPrivilegi = true}},
   };
   for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
     CartellaProva cartella("primi");
     cartella.Rimuovi("numeriPrimi.txt");
     if (c.primi != "-") cartella.Scrivi("numeriPrimi.txt", c.primi);
-    const Esito e = Terne(cartella, c.ingresso);
+    if (c.prepara) c.prepara(cartella);
+    const Esito e = Terne(cartella, c.ingresso, c.opzioni);
     EXPECT_EQ(e.codice, 0) << c.nome;
     EXPECT_EQ(e.uscita, c.console) << c.nome;
   }
@@ -418,9 +451,10 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
        0,
        [](const Processo& p, const CartellaProva&) {
          EXPECT_EQ(p.Uscita(), Inizio() +
-                                   "\n Il file numeriPrimi.txt non puo' essere letto. "
-                                   "Creare di nuovo il file numeriPrimi.txt. Inserire un "
-                                   "carattere e premere invio per terminare... ");
+                                   "\n Il file numeriPrimi.txt non puo' essere letto (e' una "
+                                   "cartella). Creare di nuovo il file numeriPrimi.txt. Inserire "
+                                   "un carattere e premere invio per terminare... \n Per crearlo "
+                                   "di nuovo, nella cartella di lavoro: terne-prepara\n");
        }},
       {"Combinations07.txt e' una cartella",
        [](const CartellaProva& c) {
@@ -431,7 +465,25 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
        {},
        0,
        [](const Processo& p, const CartellaProva&) {
-         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle(6) + TabellaGuasta("Combinations07.txt"));
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle(6) +
+                                   "\n Il file Combinations07.txt non puo' essere letto (e' una "
+                                   "cartella). Prepararlo di nuovo con terne-prepara e poi "
+                                   "ripetere l'operazione. Inserire un carattere e premere invio "
+                                   "per terminare... \n Per prepararlo di nuovo, nella cartella "
+                                   "di lavoro: terne-prepara\n");
+       }},
+      {"Combinations07.txt e' una FIFO: non si aspetta",
+       [](const CartellaProva& c) {
+         c.Rimuovi("Combinations07.txt");
+         mkfifo((c / "Combinations07.txt").c_str(), 0600);
+       },
+       "6\n8\nx\n",
+       {},
+       0,
+       [](const Processo& p, const CartellaProva&) {
+         EXPECT_NE(p.Uscita().find("\n Il file Combinations07.txt non puo' essere letto (non e' "
+                                   "un file regolare). Prepararlo di nuovo con terne-prepara"),
+                   std::string::npos);
        }},
 #ifndef TERNE_SANITIZZATO
       {"memoria insufficiente per le tabelle",

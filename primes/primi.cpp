@@ -1,8 +1,12 @@
 #include "primes/primi.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <fstream>
+#include <vector>
+
+#include "sistema/ingresso.h"
+#include "sistema/motivi.h"
 
 namespace {
 
@@ -43,15 +47,40 @@ void leggiCampo(const char* riga, numero* destinazione, int k) {
   }
 }
 
-int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo) {
-  std::ifstream file(nomeFile);
-  if (file.fail() || file.bad()) return -1;
+namespace {
+
+// Marks the composite numbers below `fine`.
+std::vector<bool> setaccio(std::uint64_t fine) {
+  std::vector<bool> composto(fine, false);
+  for (std::uint64_t i = 2; i * i < fine; ++i) {
+    if (composto[i]) continue;
+    for (std::uint64_t m = i * i; m < fine; m += i) composto[m] = true;
+  }
+  return composto;
+}
+
+std::uint64_t senzaSegno(const numero& x) {
+  return static_cast<std::uint64_t>(x.alta) * numero::kBase + static_cast<std::uint64_t>(x.bassa);
+}
+
+}  // namespace
+
+int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo, int* motivo) {
+  Ingresso ingresso(nomeFile, true);
+  if (ingresso.errore() != 0) {
+    if (motivo != nullptr) *motivo = ingresso.errore();
+    return ingresso.errore() == ENOENT ? -1 : -2;
+  }
+  std::istream& file = ingresso.flusso();
   numero valore(0);
   _myElement* corrente = primo;
   char riga[kPezzo + 1];
   while (!file.eof() && valore < limite) {
     leggiPezzo(file, riga);
-    if (file.bad()) return -2;  // a read error (a folder of that name, a failing disk)
+    if (file.bad()) {  // a read error (a failing disk)
+      if (motivo != nullptr) *motivo = ingresso.erroreLettura();
+      return -2;
+    }
     for (int k = 0;; ++k) {
       leggiCampo(riga, &valore, k);
       if (valore == numero(-1)) break;
@@ -64,25 +93,31 @@ int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo) {
       corrente = corrente->next;
     }
   }
-  if (valore < limite) return 0;
-  file.close();
-  return 1;
+  return valore < limite ? 0 : 1;
+}
+
+bool soloPrimi(const _myElement* primo) {
+  std::vector<bool> composto;  // the sieve, up to its size
+  std::uint64_t atteso = 2;    // the prime the next value must be
+  for (; primo != nullptr; primo = primo->next) {
+    const numero& v = primo->value;
+    if (v == numero(0)) continue;
+    if (!v.normaleNonNegativo() || senzaSegno(v) != atteso) return false;
+    // The next prime, the sieve doubled as often as it takes: it never goes beyond twice the
+    // largest value that matched.
+    do {
+      ++atteso;
+      if (atteso >= composto.size()) composto = setaccio(2 * atteso);
+    } while (composto[atteso]);
+  }
+  return true;
 }
 
 bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out) {
   const numero limite(N.intero() + 1);
   primi = new _myElement;
-  const int esito = caricaPrimi("numeriPrimi.txt", limite, primi);
-  if (esito == 0) {
-    out << "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
-           "di "
-        << N
-        << ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
-           "carattere e premere invio per terminare... "
-        << "\n Per calcolarli, nella cartella di lavoro: terne-prepara --forza --fino-a " << N
-        << "\n";
-    return false;
-  }
+  int motivo = 0;
+  const int esito = caricaPrimi("numeriPrimi.txt", limite, primi, &motivo);
   if (esito == -1) {
     out << "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... "
@@ -90,18 +125,33 @@ bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out) {
     return false;
   }
   if (esito == -2) {
-    out << "\n Il file numeriPrimi.txt non puo' essere letto. Creare di nuovo il file "
-           "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ";
+    out << "\n Il file numeriPrimi.txt non puo' essere letto (" << motivoErrore(motivo)
+        << "). Creare di nuovo il file numeriPrimi.txt. Inserire un carattere e premere invio "
+           "per terminare... "
+        << "\n Per crearlo di nuovo, nella cartella di lavoro: terne-prepara\n";
+    return false;
+  }
+  if (!soloPrimi(primi)) {
+    out << "\n Il file numeriPrimi.txt e' danneggiato: non contiene i numeri primi in ordine. "
+           "Prepararlo di nuovo con terne-prepara e poi ripetere l'operazione. Inserire un "
+           "carattere e premere invio per terminare... "
+        << "\n Per prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
+    return false;
+  }
+  if (esito == 0) {
+    // terne-prepara writes the primes up to the largest leg terne takes: enough for any run.
+    out << "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
+           "di "
+        << N
+        << ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
+           "carattere e premere invio per terminare... "
+        << "\n Per calcolarli, nella cartella di lavoro: terne-prepara\n";
     return false;
   }
   return true;
 }
 
 namespace {
-
-std::uint64_t senzaSegno(const numero& x) {
-  return static_cast<std::uint64_t>(x.alta) * numero::kBase + static_cast<std::uint64_t>(x.bassa);
-}
 
 // True when the table entry divides x. Entries below 2 (empty fields, 1) never do: they would
 // divide by zero or match without end. Operands in normal form are divided in 64 bits, which
@@ -160,6 +210,27 @@ int fattorizza(numero x, _myElement* tabella, _myElement** testa) {
   }
   if (x.intero() != 1) accoda(x);  // a rest that no entry divides
   return 0;
+}
+
+void fattorizzaQuadrato(int a, _myElement* tabella, _myElement** testa) {
+  _myElement* ultimo = *testa;
+  while (ultimo != nullptr && ultimo->next != nullptr) ultimo = ultimo->next;
+  auto accodaDueVolte = [&](const numero& fattore) {
+    for (int volta = 0; volta < 2; ++volta) {
+      _myElement* nodo = new _myElement;
+      nodo->value = fattore;
+      (ultimo == nullptr ? *testa : ultimo->next) = nodo;
+      ultimo = nodo;
+    }
+  };
+  auto x = static_cast<std::uint32_t>(a);
+  for (_myElement* p = tabella; p != nullptr && x > 1; p = p->next) {
+    const auto primo = static_cast<std::uint32_t>(p->value.bassa);
+    if (p->value.alta != 0 || primo < 2) continue;  // fields that read as 0
+    if (std::uint64_t{primo} * primo > x) break;
+    for (; x % primo == 0; x /= primo) accodaDueVolte(p->value);
+  }
+  if (x > 1) accodaDueVolte(numero(static_cast<int>(x)));
 }
 
 int contaElementi(_myElement* primo) {

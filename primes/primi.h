@@ -13,18 +13,26 @@
 
 // Reads numbers in file order into the chain that starts at `primo` (a node the caller made
 // and owns with the rest), stopping after the first value >= limite. Returns -1 when the file
-// does not open, -2 when reading it fails (it is a folder, or the disk fails), 0 when it ends
-// before such a value (the chain then ends with a node of value 0), 1 when the table is
-// complete.
-int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo);
+// does not exist, -2 when it cannot be read (no permission, a folder, anything but a regular
+// file, which is never waited on, a failing disk; *motivo then gets why, an errno value or
+// kNonUnFile), 0 when it ends before such a value (the chain then ends with a node of value 0),
+// 1 when the table is complete.
+int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo, int* motivo = nullptr);
+
+// True when the values of the chain that are not 0 are the primes from 2 on, in increasing
+// order, none missing and none added: a table that ends early may pass, one that skips or
+// changes a prime may not. Values of 0 are fields that read as 0 (blanks, letters), which the
+// factorisation passes over. It costs a sieve up to the largest value it has to look at.
+bool soloPrimi(const _myElement* primo);
 
 // Stores field k (0-based) of the line into *destinazione, or -1 when the line has no field k.
 // Digits beyond what numero holds saturate.
 void leggiCampo(const char* riga, numero* destinazione, int k);
 
 // The prime-table phase of the run: loads "numeriPrimi.txt" up to the first value above N into
-// a new chain held in `primi`. On a missing, unreadable or too short file prints the message
-// that asks the user to prepare it and returns false; the chain is the caller's in every case.
+// a new chain held in `primi`. On a missing, unreadable, damaged (not the primes) or too short
+// file prints the message that asks the user to prepare it and returns false; the chain is the
+// caller's in every case.
 bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out);
 
 // Appends the prime factors of x to the list at *testa, smallest first, with multiplicity, by
@@ -32,6 +40,13 @@ bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out);
 // are passed over; a rest that no entry divides is appended whole; x below 1 appends
 // nothing. Returns 0.
 int fattorizza(numero x, _myElement* tabella, _myElement** testa);
+
+// Appends the prime factors of a², as fattorizza(a × a) gives them, found from a: each prime
+// factor of a twice, smallest first. Trial division stops where the square of the entry passes
+// what is left of a, which is then prime: far fewer divisions than for a².
+// REQUIRES: 1 <= a < 2^31; the table holds exactly the primes from 2 on (soloPrimi), up to a
+// prime at least a.
+void fattorizzaQuadrato(int a, _myElement* tabella, _myElement** testa);
 
 // The number of nodes along `next`; 0 for null.
 int contaElementi(_myElement* primo);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "sistema/motivi.h"
+
 namespace {
 
 std::vector<std::int64_t> Valori(_myElement* primo) {
@@ -41,6 +43,8 @@ class FilePrimi : public testing::Test {
   std::vector<std::string> nomi_;
 };
 
+// What the loader reads, and whether it is the primes from 2 on (blanks and letters read as 0
+// and are passed over; a table may end early; nothing may be missing, changed or added).
 TEST_F(FilePrimi, LoaderCases) {
   const struct {
     const char* nome;
@@ -48,31 +52,47 @@ TEST_F(FilePrimi, LoaderCases) {
     int limite;
     int esito;
     std::vector<std::int64_t> catena;
+    bool primi;
   } casi[] = {
-      {"uno per riga", "2\n3\n5\n7\n11\n", 6, 1, {2, 3, 5, 7}},
-      {"tab", "2\t3\t5\t7\n11\t13\n", 11, 1, {2, 3, 5, 7, 11}},
-      {"tab troppo corto", "2\t3\t5\t7\n11\t13\n", 14, 0, {2, 3, 5, 7, 11, 13, 0}},
-      {"blanchi non separano", "2 3 5\n", 2, 1, {20305}},
-      {"lettere come zero", "1x3\n", 100, 1, {103}},
-      {"tab iniziale e finale", "\t5\t\n7\n", 6, 1, {0, 5, 7}},
-      {"campi vuoti", "2\t\t3\n", 3, 1, {2, 0, 3}},
-      {"CRLF", "2\r\n3\r\n5\r\n", 4, 1, {2, 3, 5}},
-      {"ultima riga senza a capo", "2\n3", 3, 1, {2, 3}},
-      {"primo gia al limite", "7\t9\n", 5, 1, {7}},
-      {"vuoto", "", 5, 0, {0}},
-      {"campo enorme satura", "123456789012345678901234567890123\n", 5, 1, {214748364799999999}},
-      {"riga di 1999 caratteri", std::string(1997, '0') + "12\n", 2, 1, {12}},
-      {"riga lunga spezzata", std::string(1998, '0') + "12\n", 2, 1, {1, 2}},
+      {"uno per riga", "2\n3\n5\n7\n11\n", 6, 1, {2, 3, 5, 7}, true},
+      {"tab", "2\t3\t5\t7\n11\t13\n", 11, 1, {2, 3, 5, 7, 11}, true},
+      {"tab troppo corto", "2\t3\t5\t7\n11\t13\n", 14, 0, {2, 3, 5, 7, 11, 13, 0}, true},
+      {"blanchi non separano", "2 3 5\n", 2, 1, {20305}, false},
+      {"lettere come zero", "1x3\n", 100, 1, {103}, false},
+      {"tab iniziale e finale", "\t5\t\n7\n", 6, 1, {0, 5, 7}, false},
+      {"campi vuoti", "2\t\t3\n", 3, 1, {2, 0, 3}, true},
+      {"CRLF", "2\r\n3\r\n5\r\n", 4, 1, {2, 3, 5}, true},
+      {"ultima riga senza a capo", "2\n3", 3, 1, {2, 3}, true},
+      {"primo gia al limite", "7\t9\n", 5, 1, {7}, false},
+      {"vuoto", "", 5, 0, {0}, true},
+      {"campo enorme satura",
+       "123456789012345678901234567890123\n",
+       5,
+       1,
+       {214748364799999999},
+       false},
+      {"riga di 1999 caratteri", std::string(1997, '0') + "12\n", 2, 1, {12}, false},
+      {"riga lunga spezzata", std::string(1998, '0') + "12\n", 2, 1, {1, 2}, false},
+      {"una cifra cambiata", "2\t9\t5\t7\n", 6, 1, {2, 9}, false},
+      {"un primo mancante", "2\t3\t7\t11\n", 8, 1, {2, 3, 7, 11}, false},
+      {"un numero in piu'", "2\t3\t4\t5\t7\n", 6, 1, {2, 3, 4, 5, 7}, false},
+      {"un primo ripetuto", "2\t3\t3\t5\n", 4, 1, {2, 3, 3, 5}, false},
+      {"l'uno", "1\t2\t3\n", 3, 1, {1, 2, 3}, false},
+      {"un composto dopo l'ultimo primo", "2\t3\t5\t7\t9\n", 8, 1, {2, 3, 5, 7, 9}, false},
   };
   for (const auto& c : casi) {
     _myElement* primo = new _myElement;
     EXPECT_EQ(caricaPrimi(Scrivi(c.contenuto).c_str(), numero(c.limite), primo), c.esito) << c.nome;
     EXPECT_EQ(Valori(primo), c.catena) << c.nome;
+    EXPECT_EQ(soloPrimi(primo), c.primi) << c.nome;
     rilasciaLista(primo);
   }
   _myElement* primo = new _myElement;
-  EXPECT_EQ(caricaPrimi("/non/esiste/numeriPrimi.txt", numero(5), primo), -1);
+  int motivo = 0;
+  EXPECT_EQ(caricaPrimi("/non/esiste/numeriPrimi.txt", numero(5), primo, &motivo), -1);
   EXPECT_EQ(Valori(primo), std::vector<std::int64_t>{0});
+  EXPECT_EQ(caricaPrimi("/dev/null", numero(5), primo, &motivo), -2);
+  EXPECT_EQ(motivo, kNonUnFile);
   rilasciaLista(primo);
 }
 
@@ -209,7 +229,7 @@ TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
             "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
             "di 11. \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
             "carattere e premere invio per terminare... \n Per calcolarli, nella cartella di "
-            "lavoro: terne-prepara --forza --fino-a 11\n");
+            "lavoro: terne-prepara\n");
   rilasciaLista(primi);
   out.str("");
   EXPECT_TRUE(caricaFasePrimi(numero(10), primi, out));

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -15,6 +14,7 @@
 #include "combinatorial/caricamento.h"
 #include "combinatorial/combinatorial.h"
 #include "primes/primi.h"
+#include "sistema/ingresso.h"
 #include "sistema/interruzione.h"
 #include "sistema/motivi.h"
 #include "sistema/nomi.h"
@@ -84,18 +84,22 @@ void scriviTabella(std::ostream& os, int n) {
 }
 
 // The checks terne makes at start: a table holds every combination of its count once, in
-// order; the prime table reaches past the limit.
+// order; the prime table holds the primes from 2 on, none missing or changed, past the limit.
+// Only regular files pass, and nothing is waited on.
 bool tabellaIntatta(const fs::path& percorso, int n) {
-  std::ifstream file(percorso);
-  Combinatorial tabella;
-  file >> tabella;
-  return tabellaCompleta(tabella, n);
+  Ingresso file(percorso.c_str(), true);
+  return file.errore() == 0 && tabellaCompletaDaLeggere(file.flusso(), n);
 }
 
 bool primiIntatti(const fs::path& percorso, long limite) {
   _myElement* primi = new _myElement;
-  const bool intatti =
-      caricaPrimi(percorso.c_str(), numero(static_cast<int>(limite + 1)), primi) == 1;
+  // The whole file, not only up to the limit: a table is written for every run it may serve.
+  const bool letti = caricaPrimi(percorso.c_str(), numero::massimo(), primi) >= 0;
+  numero ultimo(0);
+  for (_myElement* p = primi; p != nullptr; p = p->next) {
+    if (ultimo < p->value) ultimo = p->value;
+  }
+  const bool intatti = letti && soloPrimi(primi) && ultimo > numero(static_cast<int>(limite));
   rilasciaLista(primi);
   return intatti;
 }

@@ -104,29 +104,34 @@ std::string inCartella(const Richiesta& r) {
 
 // The prime table and the sixteen tables, checked as terne checks them. False after a message
 // that names the file and the command that prepares it.
+// " non si puo' leggere (MOTIVO)", or `altrimenti` when there is no reason.
+std::string perche(int motivo, const char* altrimenti) {
+  return motivo == 0 ? altrimenti : " non si puo' leggere (" + motivoErrore(motivo) + ")";
+}
+
 bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabelle)[kTabelle]) {
-  const int esitoPrimi = caricaPrimi("numeriPrimi.txt", numero(r.n + 1), primi);
-  if (esitoPrimi != 1) {
-    std::cerr << kProgramma << ": numeriPrimi.txt ";
-    if (esitoPrimi == 0) {
-      std::cerr << "non ha abbastanza numeri primi per " << r.n
-                << ". Prepararlo di nuovo con: terne-prepara";
-    } else {
-      std::cerr << (esitoPrimi == -1 ? "manca" : "non si puo' leggere")
-                << ". Prepararlo con: terne-prepara";
+  int motivo = 0;
+  const int esitoPrimi = caricaPrimi("numeriPrimi.txt", numero(r.n + 1), primi, &motivo);
+  std::string guasto;
+  if (esitoPrimi < 0) {
+    guasto = "numeriPrimi.txt" + perche(motivo, " manca") + ". Prepararlo con: terne-prepara";
+  } else if (!soloPrimi(primi)) {
+    guasto =
+        "numeriPrimi.txt e' danneggiato: non contiene i numeri primi in ordine. Prepararlo "
+        "di nuovo con: terne-prepara";
+  } else if (esitoPrimi == 0) {
+    guasto = "numeriPrimi.txt non ha abbastanza numeri primi per " + std::to_string(r.n) +
+             ". Prepararlo di nuovo con: terne-prepara";
+  } else {
+    std::ostream nessuno(nullptr);
+    if (const int guasta = caricaTabelle(tabelle, nessuno, &motivo); guasta != 0) {
+      guasto = std::string(nomeTabella(guasta).str) + perche(motivo, " manca o e' danneggiato") +
+               ". Prepararlo di nuovo con: terne-prepara";
     }
-    std::cerr << inCartella(r) << "\n";
-    return false;
   }
-  std::ostream nessuno(nullptr);
-  const int guasta = caricaTabelle(tabelle, nessuno);
-  if (guasta != 0) {
-    std::cerr << kProgramma << ": " << nomeTabella(guasta).str
-              << " manca o e' danneggiato. Prepararlo di nuovo con: terne-prepara" << inCartella(r)
-              << "\n";
-    return false;
-  }
-  return true;
+  if (guasto.empty()) return true;
+  std::cerr << kProgramma << ": " << guasto << inCartella(r) << "\n";
+  return false;
 }
 
 using Orologio = std::chrono::steady_clock;
@@ -318,6 +323,7 @@ int cerca(const Richiesta& r) {
   TernePendenti pendenti;
   const Pausa nessuna = [] {};
   ContestoRicerca ricerca{primi, suddivisioni, pendenti, file, nullptr, nessuna};
+  ricerca.primiInteri = true;  // caricaIngressi checked it
   Avanzamento avanzamento(r, pendenti);
   if (!r.silenzioso && !d.terminale && isatty(STDERR_FILENO)) {
     ricerca.dopoCateto = [&avanzamento](const numero& a) { avanzamento.dopo(a.intero()); };
