@@ -21,8 +21,8 @@ const char kUso[] =
     "stessa ricerca senza domande e senza pause.\n"
     "\n"
     "Opzioni:\n"
-    "  --help      mostra questo aiuto ed esce\n"
-    "  --version   mostra la versione ed esce\n";
+    "  -h, --help  mostra questo aiuto ed esce\n"
+    "  --version   mostra la versione e la licenza ed esce\n";
 
 }  // namespace
 

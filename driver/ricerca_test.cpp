@@ -130,8 +130,9 @@ class Ricerca : public testing::Test {
     std::string console;
     std::string file;
   };
-  // Searches M … N: the lines of the new triples and the results file.
-  Esito Cerca(int m, int n) {
+  // Searches M … N: the lines of the new triples and the results file. `primiInteri`: the legs
+  // are factored as the programs factor them once they have checked the prime table.
+  Esito Cerca(int m, int n, bool primiInteri = false) {
     std::ostringstream console;
     const int fd = memfd_create("risultati", MFD_CLOEXEC);
     FileRisultati file;
@@ -140,6 +141,7 @@ class Ricerca : public testing::Test {
     const Pausa nessuna = [] {};
     Suddivisioni suddivisioni(tabelle_);
     ContestoRicerca ricerca{primi_, suddivisioni, pendenti, file, &console, nessuna};
+    ricerca.primiInteri = primiInteri;
     EXPECT_EQ(cicloCateti(numero(m), numero(n), ricerca).causa, FineRicerca::Causa::kCompleta);
     EXPECT_EQ(pendenti.head(), nullptr);
     std::string testo(static_cast<size_t>(lseek(fd, 0, SEEK_END)), '\0');
@@ -178,11 +180,13 @@ TEST_F(Ricerca, StretchesAcrossTheAcceptedRangeReportExactlyTheReachableTriples)
   const std::pair<int, int> tratti[] = {
       {1, 400}, {9900, 10050}, {30030, 30100}, {46300, 46360}, {65400, 65535}};
   for (const auto& [m, n] : tratti) {
-    std::map<std::int64_t, std::set<Terna>> trovate;
-    for (const Terna& t : Lette(Cerca(m, n).console)) {
-      EXPECT_TRUE(trovate[std::get<1>(t)].insert(t).second) << "ripetuta " << std::get<1>(t);
+    for (const bool primiInteri : {false, true}) {
+      std::map<std::int64_t, std::set<Terna>> trovate;
+      for (const Terna& t : Lette(Cerca(m, n, primiInteri).console)) {
+        EXPECT_TRUE(trovate[std::get<1>(t)].insert(t).second) << "ripetuta " << std::get<1>(t);
+      }
+      EXPECT_EQ(trovate, Attese(m, n)) << m << " … " << n << (primiInteri ? ", dal cateto" : "");
     }
-    EXPECT_EQ(trovate, Attese(m, n)) << m << " … " << n;
   }
 }
 

@@ -145,6 +145,45 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
   for (const auto& c : casi) ControllaGuasto(c);
 }
 
+// Options and operands: each wrong one told as what it is, with code 2; -q keeps quiet.
+TEST(Cerca, CommandLine) {
+  CartellaProva cartella("riga_di_comando");
+  const std::string numeri = "terne-cerca: M e N vanno da 1 a 65535, con M <= N\n";
+  ControllaRigheDiComando(
+      CERCA_BIN, cartella,
+      {{{"-h"}, 0, "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] M N\n", ""},
+       {{"--version"}, 0, Versione("terne-cerca"), ""},
+       {{"-q", "1", "20"}, 0, "", ""},
+       {{"-C", "/manca", "1", "20"},
+        1,
+        "",
+        "terne-cerca: impossibile lavorare nella cartella /manca: file o cartella inesistente\n"},
+       {{"1", "20", "-o"}, 2, "", "terne-cerca: l'opzione -o vuole un argomento\n"},
+       {{"-o", "", "1", "20"}, 2, "", "terne-cerca: -o vuole un nome di file"},
+       {{"-x", "1", "20"}, 2, "", "terne-cerca: opzione sconosciuta: -x\n"},
+       {{"+31", "40"}, 2, "", numeri},
+       {{" 4", "40"}, 2, "", numeri},
+       {{"31x", "40"}, 2, "", numeri},
+       {{"1", "20", "30"}, 2, "", "terne-cerca: servono due numeri, M e N\n"},
+       {{"--version"},
+        1,
+        "",
+        "terne-cerca: impossibile scrivere sullo standard output\n",
+        {.uscita = "/dev/full"}}});
+  EXPECT_FALSE(cartella.Esiste("triadiRettangole31-40.txt"));
+}
+
+// A descriptor of the standard three that is closed at start takes no file's place: what the
+// program would say there never lands in the results file.
+TEST(Cerca, AClosedStandardErrorTakesNoFilesPlace) {
+  CartellaProva cartella("descrittori");
+  cartella.Scrivi("triadiRettangole1-20.txt", "vecchio\n");
+  Processo p(CERCA_BIN, cartella.percorso, {"1", "20"}, {.erroriChiusi = true});
+  EXPECT_EQ(p.Attendi(), 0);
+  EXPECT_EQ(cartella.Leggi("triadiRettangole1-20.txt"), FileDiUnaRicerca(1, 20));
+  EXPECT_EQ(cartella.Leggi("triadiRettangole1-20.txt.~1~"), "vecchio\n");
+}
+
 // terne-cerca writes the file that terne writes, over a range that crosses the repeat window,
 // wherever a user sends it: in its folder (where a rerun's copy of the same file goes away),
 // elsewhere with -C, on standard output, and on the devices, FIFOs and links the shell takes.

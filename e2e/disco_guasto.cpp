@@ -13,8 +13,11 @@
 //                              SIGHUP or SIGSTOP is raised just before the call, which then goes
 //                              on; ENOSPC, EIO, EFBIG or EDQUOT makes the call fail with it
 //   TERNE_CONTEGGIO=FILE       at the program's normal end, their number is written to FILE
+//   TERNE_SPOSTA_AL_BLOCCO=N   the first time the program locks the output, the file is renamed
+//                              to N in its folder just before, as another run could do
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -117,6 +121,26 @@ ssize_t scriviLimitato(int fd, const void* dati, size_t quanti) {
 }
 
 }  // namespace
+
+extern "C" int flock(int fd, int operazione) {
+  static const auto blocca = vera<int (*)(int, int)>("flock");
+  static bool spostato = false;
+  const char* nuovo = std::getenv("TERNE_SPOSTA_AL_BLOCCO");
+  if (nuovo != nullptr && !spostato && osservato(fd)) {
+    spostato = true;
+    char collegamento[64];
+    char percorso[4096];
+    snprintf(collegamento, sizeof collegamento, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(collegamento, percorso, sizeof percorso - 1);
+    if (n > 0) {
+      percorso[n] = '\0';
+      std::string destinazione = percorso;
+      destinazione = destinazione.substr(0, destinazione.rfind('/') + 1) + nuovo;
+      vera<int (*)(const char*, const char*)>("rename")(percorso, destinazione.c_str());
+    }
+  }
+  return blocca(fd, operazione);
+}
 
 extern "C" ssize_t write(int fd, const void* dati, size_t quanti) {
   return scriviLimitato(fd, dati, quanti);

@@ -36,10 +36,13 @@ struct Opzioni {
   const char* azione = nullptr;       // … this is raised ("SIGINT") or the call fails ("ENOSPC")
   const char* conteggio = nullptr;    // the number of writing calls is written to this file
   bool tubo = false;  // standard output is a pipe that the test holds (and reads when it wants)
-  bool senzaPrivilegi = false;          // run as the user nobody when the test runs as root
-  const char* uscita = nullptr;         // standard output goes there instead of a capture file
-  const char* giaNellUscita = nullptr;  // the capture file holds this, and standard output appends
-                                        // to it, as with >>
+  bool senzaPrivilegi = false;           // run as the user nobody when the test runs as root
+  const char* spostaAlBlocco = nullptr;  // the output is renamed to this just before its lock
+  const char* prefisso = nullptr;        // the output watched is the file whose name begins so
+  bool erroriChiusi = false;             // standard error is closed, as with 2>&-
+  const char* uscita = nullptr;          // standard output goes there instead of a capture file
+  const char* giaNellUscita = nullptr;   // the capture file holds this, and standard output appends
+                                         // to it, as with >>
   int chiudiUscitaDopo = -1;  // standard output is a pipe the test closes after those lines
   rlim_t memoria = 0;         // a limit on the address space, in bytes
   rlim_t limiteFile = 0;      // a limit on the size of the files it writes, in bytes
@@ -78,6 +81,7 @@ class Processo {
         dup2(fd, 1);
       }
       dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+      if (o.erroriChiusi) close(2);
       if (o.senzaPrivilegi && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
         _exit(127);
       }
@@ -180,8 +184,9 @@ class Processo {
   static void Prepara(const Opzioni& o) {
     std::string preload;
     if (o.senzaPausa) preload = SENZA_PAUSA_LIB;
-    if (o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr || o.chiamata >= 0 ||
-        o.conteggio != nullptr) {
+    const bool guasti = o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr ||
+                        o.chiamata >= 0 || o.conteggio != nullptr || o.spostaAlBlocco != nullptr;
+    if (guasti) {
       preload += std::string(preload.empty() ? "" : " ") + DISCO_GUASTO_LIB;
     }
     if (o.limiteScrittura >= 0) {
@@ -193,6 +198,8 @@ class Processo {
     if (o.chiamata >= 0) setenv("TERNE_CHIAMATA", std::to_string(o.chiamata).c_str(), 1);
     if (o.azione != nullptr) setenv("TERNE_AZIONE", o.azione, 1);
     if (o.conteggio != nullptr) setenv("TERNE_CONTEGGIO", o.conteggio, 1);
+    if (o.spostaAlBlocco != nullptr) setenv("TERNE_SPOSTA_AL_BLOCCO", o.spostaAlBlocco, 1);
+    if (o.prefisso != nullptr) setenv("TERNE_PREFISSO", o.prefisso, 1);
     if (!preload.empty()) {
       setenv("LD_PRELOAD", preload.c_str(), 1);
       setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
@@ -279,6 +286,37 @@ class LettoreFifo {
   std::string letto_;
   std::thread lettore_;
 };
+
+// One command line of a program and what it answers: the exit code, and the start of standard
+// output and of standard error, each of which must be empty when its expected start is.
+struct RigaDiComando {
+  std::vector<std::string> argomenti;
+  int codice;
+  std::string uscita;
+  std::string errori;
+  Opzioni opzioni = {};
+};
+
+inline void ControllaRigheDiComando(const std::string& programma, const CartellaProva& cartella,
+                                    const std::vector<RigaDiComando>& righe) {
+  for (const auto& r : righe) {
+    std::string riga;
+    for (const auto& a : r.argomenti) riga += "'" + a + "' ";
+    SCOPED_TRACE(programma + " " + riga);
+    Processo p(programma, cartella.percorso, r.argomenti, r.opzioni);
+    p.ChiudiIngresso();
+    EXPECT_EQ(p.Attendi(30s), r.codice << 8);
+    EXPECT_EQ(p.Uscita().substr(0, r.uscita.size()), r.uscita);
+    EXPECT_EQ(p.Uscita().empty(), r.uscita.empty());
+    EXPECT_EQ(p.Errori().substr(0, r.errori.size()), r.errori);
+    EXPECT_EQ(p.Errori().empty(), r.errori.empty());
+  }
+}
+
+// The start of the answer to --version.
+inline std::string Versione(const std::string& programma) {
+  return programma + " 1.0.0\nCopyright (C) Gli autori di terne.\nLicenza MIT";
+}
 
 // One row of a fault table: a program started in a prepared folder with its standard input
 // given and closed, perhaps held at a moment and acted on, then checked once it ended.

@@ -126,6 +126,24 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
        [](Cartella c) { c.Scrivi("triadiRettangole1-5.svg", "vecchio\n"); },
        [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.svg"), "vecchio\n"); },
        {.limiteFile = 1000}},
+      {"il file nuovo va sul disco prima di prendere il nome: se non ci va, resta il vecchio",
+       {"-o", "g.svg", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       1,
+       "terne-grafico: impossibile scrivere g.svg: errore di lettura o scrittura sul dispositivo\n",
+       nullptr,
+       [](Cartella c) { c.Scrivi("g.svg", "vecchio\n"); },
+       [](Cartella c) { EXPECT_EQ(c.Leggi("g.svg"), "vecchio\n"); },
+       {.fsyncGuasto = "1", .prefisso = "g.svg"}},
+      {"dopo il nuovo nome anche la cartella va sul disco",
+       {"-o", "g.svg", "triadiRettangole1-5.txt"},
+       "3,4,5\n",
+       0,
+       "",
+       "g.svg",
+       nullptr,
+       [](Cartella c) { EXPECT_EQ(c.Leggi(".conteggio"), "2\n"); },  // its fsync and close
+       {.conteggio = ".conteggio", .prefisso = "terne_grafico_guasti"}},
       {"un collegamento messo al posto del vecchio nome provvisorio",
        {"triadiRettangole1-5.txt"},
        "3,4,5\n",
@@ -173,6 +191,22 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
        },
        {},
        "3,4,5\n5,12,13\n"},
+      {"-h",
+       {"-h"},
+       "-",
+       0,
+       "",
+       nullptr,
+       nullptr,
+       [](Cartella c) { EXPECT_EQ(c.Leggi(".uscita").rfind("Uso: terne-grafico", 0), 0u); }},
+      {"--version",
+       {"--version"},
+       "-",
+       0,
+       "",
+       nullptr,
+       nullptr,
+       [](Cartella c) { EXPECT_EQ(c.Leggi(".uscita").rfind(Versione("terne-grafico"), 0), 0u); }},
       {"pixel zero",
        {"--pixel", "0", "triadiRettangole1-5.txt"},
        "3,4,5\n",
@@ -254,7 +288,7 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
     for (const auto& voce : std::filesystem::directory_iterator(cartella.percorso)) {
       const std::string nome = voce.path().filename().string();
       EXPECT_TRUE(prima.count(nome) == 1 || nome == ".uscita" || nome == ".errori" ||
-                  (c.svg != nullptr && nome == c.svg))
+                  nome == ".conteggio" || (c.svg != nullptr && nome == c.svg))
           << nome;
     }
     if (c.svg != nullptr) {
@@ -292,7 +326,12 @@ TEST(Prepara, HelpVersionAndBadOptions) {
   {
     Processo p(PREPARA_BIN, cartella.percorso, {"--version"});
     EXPECT_EQ(p.Attendi(), 0);
-    EXPECT_EQ(p.Uscita(), "terne-prepara 1.0.0\n");
+    EXPECT_EQ(p.Uscita().rfind(Versione("terne-prepara"), 0), 0u);
+  }
+  {
+    Processo p(PREPARA_BIN, cartella.percorso, {"-h"});
+    EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_EQ(p.Uscita().rfind("Uso: terne-prepara", 0), 0u);
   }
   for (const std::vector<std::string>& argomenti : {std::vector<std::string>{"--boh"},
                                                     {"--fino-a", "x"},

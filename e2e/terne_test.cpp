@@ -106,6 +106,27 @@ TEST(Terne, PromptsComeBackUntilTheAnswerIsInRange) {
   }
 }
 
+// terne takes no argument but -h, --help and --version: anything else is wrong usage, told
+// before any dialogue; an answer that cannot be written is a failure.
+TEST(Terne, CommandLine) {
+  CartellaProva cartella("riga_di_comando", false);
+  const std::string uso =
+      "terne: nessun argomento, per favore: i numeri si chiedono sulla console"
+      "\nProvare 'terne --help'.\n";
+  ControllaRigheDiComando(TERNE_BIN, cartella,
+                          {{{"--help"}, 0, "Uso: terne\n", ""},
+                           {{"-h"}, 0, "Uso: terne\n", ""},
+                           {{"--version"}, 0, Versione("terne"), ""},
+                           {{"4"}, 2, "", uso},
+                           {{"4", "4"}, 2, "", uso},
+                           {{"--boh"}, 2, "", "terne: opzione sconosciuta: --boh\n"},
+                           {{"--help"},
+                            1,
+                            "",
+                            "terne: impossibile scrivere sullo standard output\n",
+                            {.uscita = "/dev/full"}}});
+}
+
 TEST(Terne, EveryByteOnStandardInputIsHandled) {
   std::string ogniByte;
   for (int b = 0; b < 256; ++b) ogniByte += static_cast<char>(b);
@@ -377,6 +398,29 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
          std::filesystem::rename(c / mille, c / (mille + ".spostato"));
          c.Scrivi(mille, "un altro file\n");
        }},
+      {"il file rinominato da un altro tra l'apertura e il blocco: se ne crea uno nuovo",
+       [](const CartellaProva&) {},
+       "4\n4\nx\n",
+       {.senzaPausa = true, .spostaAlBlocco = "preso.txt"},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(), Completa(Terna(3, 4, 5)));
+         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+         EXPECT_EQ(c.Leggi("preso.txt"), "");
+       }},
+      {"una FIFO al posto del file dei risultati: rifiutata, non scritta",
+       [](const CartellaProva& c) { mkfifo((c / "triadiRettangole4-4.txt").c_str(), 0600); },
+       "4\n4\nx\n",
+       {},
+       0,
+       [](const Processo& p, const CartellaProva& c) {
+         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() +
+                                   "\n Il file triadiRettangole4-4.txt non puo' essere creato "
+                                   "(non e' un file regolare). Controllare la cartella di lavoro e "
+                                   "ripetere l'operazione. Inserire un carattere e premere invio "
+                                   "per terminare... ");
+         EXPECT_TRUE(std::filesystem::is_fifo(c / "triadiRettangole4-4.txt"));
+       }},
       {"il file spostato durante una ricerca che finisce: si dice dove e' ora",
        [](const CartellaProva&) {},
        "1\n3000\nx\n",
@@ -537,6 +581,19 @@ void ControllaInterruzione(int segnale, int righe) {
   EXPECT_EQ(cartella.Leggi("triadiRettangole1-200.txt"),
             riferimento.Leggi("triadiRettangole1-" + std::to_string(ultimo) + ".txt"));
   EXPECT_EQ(u.substr(0, dove) + testi::kChiusura, intera.uscita);
+}
+
+// Once the search is over the stop signals have their usual effect again: SIGTERM at the
+// closing prompt ends the program, the results already saved.
+TEST(Interruzione, AtTheClosingPromptASignalEndsTheProgram) {
+  CartellaProva cartella("chiusura");
+  Processo p(TERNE_BIN, cartella.percorso, {}, {.senzaPausa = true});
+  p.Scrivi("4\n4\n");
+  ASSERT_TRUE(p.AttendiTesto(testi::kChiusura));
+  p.Segnala(SIGTERM);
+  const int stato = p.Attendi(30s);
+  EXPECT_TRUE(WIFSIGNALED(stato) && WTERMSIG(stato) == SIGTERM) << stato;
+  EXPECT_EQ(cartella.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
 }
 
 TEST(Interruzione, SigintStopsCleanlyAndKeepsEveryResult) {

@@ -303,6 +303,26 @@ TEST(Numero, DivisionGivesTruncatedQuotientAndMagnitudeRemainder) {
   }
   numero resto;
   EXPECT_EQ(Valore(numero(45).dividi(numero(0), resto)), 0);  // a caller error, yet it returns
+  // Outside normal form the digit-by-digit procedure works on the limbs as they are: a low limb
+  // of the base or more, or limbs of both signs, give these limbs, not the division of values.
+  const struct {
+    Limbi x, d, quoziente, resto;
+  } fuori[] = {{{1, 250000000}, {1, 0}, {0, 0}, {3, 50000000}},
+               {{1, -5}, {0, 10}, {0, 10000000}, {0, -5}},
+               {{1, -99999999}, {0, 10}, {0, 5}, {0, -49}},
+               {{1, -250000000}, {0, 7}, {0, 0}, {-1, -50000000}},
+               {{0, 250000000}, {0, 3}, {0, 83333333}, {0, 1}},
+               {{-1, 5}, {0, 7}, {0, -14285713}, {0, 4}},
+               {{-3, 250000000}, {0, -7}, {0, 7142857}, {0, 1}},
+               {{3, 7}, {0, 250000000}, {0, 1}, {0, 50000007}},
+               {{2, -1}, {-1, 5}, {0, -2}, {0, 9}}};
+  for (const auto& c : fuori) {
+    const std::string caso = std::to_string(c.x.alta) + "," + std::to_string(c.x.bassa) + " / " +
+                             std::to_string(c.d.alta) + "," + std::to_string(c.d.bassa);
+    ControllaLimbi(numero(c.x.alta, c.x.bassa).dividi(numero(c.d.alta, c.d.bassa), resto),
+                   c.quoziente, caso);
+    ControllaLimbi(resto, c.resto, caso + " resto");
+  }
 }
 
 // Every sign and size up to the largest normal value, against 64-bit division.

@@ -64,6 +64,8 @@ TEST_F(FilePrimi, LoaderCases) {
       {"CRLF", "2\r\n3\r\n5\r\n", 4, 1, {2, 3, 5}, true},
       {"ultima riga senza a capo", "2\n3", 3, 1, {2, 3}, true},
       {"primo gia al limite", "7\t9\n", 5, 1, {7}, false},
+      {"finisce proprio al limite", "2\t3\t5\n", 5, 1, {2, 3, 5}, true},
+      {"finisce un numero prima del limite", "2\t3\t5\n", 6, 0, {2, 3, 5, 0}, true},
       {"vuoto", "", 5, 0, {0}, true},
       {"campo enorme satura",
        "123456789012345678901234567890123\n",

@@ -11,6 +11,12 @@ namespace {
 constexpr int kAiuto = 1000;
 constexpr int kVersione = 1001;
 
+const char kLicenza[] =
+    "Copyright (C) Gli autori di terne.\n"
+    "Licenza MIT: <https://opensource.org/licenses/MIT>.\n"
+    "Questo e' software libero: si puo' modificarlo e ridistribuirlo.\n"
+    "Non c'e' ALCUNA GARANZIA, nei limiti permessi dalla legge.\n";
+
 }  // namespace
 
 const char* versione() {
@@ -35,7 +41,7 @@ int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzi
                  std::vector<std::string>& operandi) {
   const char* programma = comando.programma;
   std::vector<option> lunghe;
-  std::string corte = ":";  // a missing argument is told apart from an unknown option
+  std::string corte = ":h";  // ':' tells a missing argument apart from an unknown option
   for (const Opzione& o : comando.opzioni) {
     lunghe.push_back({o.lunga, o.argomento ? required_argument : no_argument, nullptr, o.corta});
     if (o.corta < 256) corte += static_cast<char>(o.corta) + std::string(o.argomento ? ":" : "");
@@ -47,9 +53,9 @@ int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzi
   optind = 0;  // a fresh scan, also when called again
   for (int c; (c = getopt_long(argc, argv, corte.c_str(), lunghe.data(), nullptr)) != -1;) {
     const std::string opzione = argv[optind - 1];
-    if (c == kAiuto || c == kVersione) {
-      if (c == kAiuto) std::cout << comando.uso;
-      if (c == kVersione) std::cout << programma << " " << versione() << "\n";
+    if (c == kAiuto || c == 'h' || c == kVersione) {
+      if (c != kVersione) std::cout << comando.uso;
+      if (c == kVersione) std::cout << programma << " " << versione() << "\n" << kLicenza;
       if (std::cout.flush()) return 0;
       std::cerr << programma << ": impossibile scrivere sullo standard output\n";
       return 1;

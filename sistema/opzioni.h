@@ -25,7 +25,8 @@ struct Comando {
 };
 
 // Reads argv. Returns -1 when the program goes on with `operandi`, the arguments that are not
-// options, in order; otherwise the exit code: 0 after --help (which prints `uso`) or --version,
+// options, in order; otherwise the exit code: 0 after --help or -h (which print `uso`) or
+// --version (the version and the licence),
 // 1 when their text could not be written, 2 on wrong usage, after a line on standard error that
 // says what was wrong.
 int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzione& prendi,

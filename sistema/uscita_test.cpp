@@ -119,6 +119,16 @@ TEST_F(Uscite, ASafeWriteReplacesOnlyWhatItMay) {
   EXPECT_EQ(scriviFile("/dev/null", scrivi, {.soloFileRegolari = true}), kNonUnFile);
   EXPECT_EQ(scriviFile("cartella", scrivi), EISDIR);
   EXPECT_EQ(Leggi("file.txt"), "dati\n");
+  // The temporary file lies beside the target, so the rename never crosses file systems.
+  EXPECT_EQ(scriviFile("cartella/nuovo.txt",
+                       [](std::ostream& os) {
+                         for (const auto& voce : fs::directory_iterator("cartella")) {
+                           EXPECT_EQ(voce.path().filename().string().rfind(".nuovo.txt.", 0), 0u);
+                         }
+                         os << "nuovo\n";
+                       }),
+            0);
+  EXPECT_EQ(Leggi("cartella/nuovo.txt"), "nuovo\n");
   EXPECT_EQ(scriviFile("collegamento", scrivi), 0);
   EXPECT_TRUE(fs::is_symlink("collegamento"));
   EXPECT_EQ(Leggi("file.txt"), "nuovo\n");
@@ -136,6 +146,9 @@ TEST(Nomi, NamesAreShownSafelyAndQuotedForTheShell) {
       {"a\x1b[2Jb", "a\\x1b[2Jb", "$'a\\x1b[2Jb'"},
       {"a\\b\tc", "a\\x5cb\\x09c", "$'a\\\\b\\x09c'"},
       {"\xff", "\\xff", "$'\\xff'"},
+      {"a\xe0\x80\xaf"
+       "b",
+       "a\\xe0\\x80\\xafb", "$'a\\xe0\\x80\\xafb'"},  // an overlong /
       {"", "", "''"},
   };
   for (const auto& c : casi) {

@@ -31,13 +31,21 @@ TEST(Grafico, ResultsLinesAreThreePositiveIntegers) {
       {"3,4,5\n\n6,8,10\n", false, "riga 2"},
       {"tre,quattro,cinque\n", false, "riga 1"},
       {"3,4,99999999999999999999\n", false, "riga 1"},
+      {"3,4\\5\n", false,
+       "riga 1: attesi tre interi positivi separati da virgole, trovato \"3,4\\x5c5\""},
+      {std::string(100, '1') + "\n", false,
+       "riga 1: attesi tre interi positivi separati da virgole, trovato \"" + std::string(40, '1') +
+           "...\"\n"},
+      {std::string(101, '1') + "\n", false,
+       "riga 1: attesi tre interi positivi separati da virgole, trovato \"" + std::string(40, '1') +
+           "...\" (riga troppo lunga)"},
   };
   for (const auto& c : casi) {
     std::istringstream in(c.testo);
     std::vector<grafico::Cateti> terne;
     std::string errore;
     EXPECT_EQ(grafico::leggiTerne(in, terne, errore), c.buono) << c.testo;
-    EXPECT_EQ(errore.substr(0, c.errore.size()), c.errore) << c.testo;
+    EXPECT_EQ((errore + "\n").substr(0, c.errore.size()), c.errore) << c.testo;
   }
   std::istringstream in("5,4,3\n");
   std::vector<grafico::Cateti> terne;

@@ -44,8 +44,8 @@ const char kUso[] =
     "  --forza       riscrive anche i file intatti che esistono gia'\n"
     "  --fino-a=N    i numeri primi arrivano fino a N (normalmente 65535, il cateto\n"
     "                piu' grande che terne accetta; al massimo 100000000)\n"
-    "  --help        mostra questo aiuto ed esce\n"
-    "  --version     mostra la versione ed esce\n"
+    "  -h, --help    mostra questo aiuto ed esce\n"
+    "  --version     mostra la versione e la licenza ed esce\n"
     "  --            chiude le opzioni (per una CARTELLA che comincia con -)\n";
 
 struct Opzioni {

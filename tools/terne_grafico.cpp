@@ -37,8 +37,8 @@ const char kUso[] =
     "                i punti che cadono sullo stesso pixel sono disegnati una volta\n"
     "  -o, --output=FILE.svg\n"
     "                scrive il grafico in FILE.svg (- per lo standard output)\n"
-    "  --help        mostra questo aiuto ed esce\n"
-    "  --version     mostra la versione ed esce\n"
+    "  -h, --help    mostra questo aiuto ed esce\n"
+    "  --version     mostra la versione e la licenza ed esce\n"
     "  --            chiude le opzioni (per un FILE.txt che comincia con -)\n";
 
 struct Opzioni {
