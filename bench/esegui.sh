@@ -9,5 +9,9 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
 build-bench/tools/terne-prepara build-bench/dati >/dev/null
 cd build-bench/dati
-../bench/terne_bench "$@"
-../bench/grafico_bench "$@"
+# Each program runs the benchmarks of its own that a --benchmark_filter leaves.
+for programma in terne_bench grafico_bench; do
+  if [ -n "$(../bench/$programma --benchmark_list_tests "$@" 2>/dev/null)" ]; then
+    ../bench/$programma "$@"
+  fi
+done

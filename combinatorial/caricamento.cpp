@@ -14,11 +14,7 @@ bool listaCompleta(_myElement* lista, int n, int k) {
     for (_myElement* e = c; e != nullptr; e = e->nextElement) {
       if (e != c && e->next != nullptr) return false;  // an element that heads a combination
       const numero& v = e->value;
-      verifica.elemento(v.normaleNonNegativo()
-                            ? static_cast<std::uint64_t>(v.alta) * numero::kBase +
-                                  static_cast<std::uint64_t>(v.bassa)
-                            : ~std::uint64_t{0},
-                        e == c);
+      verifica.elemento(v.normaleNonNegativo() ? v.a64() : ~std::uint64_t{0}, e == c);
     }
   }
   return verifica.completa();

@@ -10,16 +10,9 @@ std::uint32_t maschera(_myElement* combinazione) {
   return posizioni;
 }
 
-std::span<const std::uint32_t> Suddivisioni::maschere(int t, std::uint32_t confini, int k) {
-  const std::uint32_t chiave = (confini << 5) | static_cast<std::uint32_t>(t);
-  auto voce = voci_.find(chiave);
-  if (voce == voci_.end()) voce = voci_.emplace(chiave, leggi(t, confini)).first;
-  const Voce& v = voce->second;
-  return {v.maschere.data() + v.inizio[k - 1], v.maschere.data() + v.inizio[k]};
-}
-
 // Built twice, for processors with the bit-count instruction and for the others; the program
-// takes the one that fits when it starts.
+// takes the one that fits when it starts. Defined before its first use, as multiversioning
+// asks.
 __attribute__((target_clones("popcnt", "default"))) Suddivisioni::Voce Suddivisioni::leggi(
     int t, std::uint32_t confini) {
   // The runs as masks, and a place value for the count taken from each, so that every choice
@@ -68,4 +61,12 @@ const Suddivisioni::Voce& Suddivisioni::tabella(int t) {
     tutte.inizio.push_back(tutte.maschere.size());
   }
   return tutte;
+}
+
+std::span<const std::uint32_t> Suddivisioni::maschere(int t, std::uint32_t confini, int k) {
+  const std::uint32_t chiave = (confini << 5) | static_cast<std::uint32_t>(t);
+  auto voce = voci_.find(chiave);
+  if (voce == voci_.end()) voce = voci_.emplace(chiave, leggi(t, confini)).first;
+  const Voce& v = voce->second;
+  return {v.maschere.data() + v.inizio[k - 1], v.maschere.data() + v.inizio[k]};
 }

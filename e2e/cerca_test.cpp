@@ -317,13 +317,14 @@ TEST(Cerca, AStopEndsAWriteBlockedOnAFullPipe) {
   EXPECT_EQ(letto.size() > intero.size(), incompleta) << p.Errori();
 }
 
-// The progress line is drawn on a terminal only (a pseudo-terminal through script); the
-// summary line comes on a terminal and on a file alike.
+// The progress line is drawn on a terminal only (a pseudo-terminal through script), shorter
+// than the terminal is wide, and not when the records go to that same terminal; the summary
+// line comes on a terminal and on a file alike.
 TEST(Cerca, AProgressLineOnATerminalOnlyAndASummaryAlways) {
   CartellaProva cartella("avanzamento");
   const std::regex riepilogo(
       "terne-cerca: triadiRettangole1-3000.txt: [0-9]+ terne dei cateti da 1 a 3000 in "
-      "[0-9]+\\.[0-9] s\r?\n");
+      "[0-9]+,[0-9] s\r?\n");
   Processo file(CERCA_BIN, cartella.percorso, {"1", "3000"});
   ASSERT_EQ(file.Attendi(), 0);
   EXPECT_TRUE(std::regex_match(file.Errori(), riepilogo)) << file.Errori();
@@ -331,11 +332,28 @@ TEST(Cerca, AProgressLineOnATerminalOnlyAndASummaryAlways) {
                      {"-qec", std::string(CERCA_BIN) + " 1 3000", "/dev/null"});
   ASSERT_EQ(terminale.Attendi(), 0);
   const std::string schermo = terminale.Uscita();
-  EXPECT_NE(schermo.find("\rcateti 1/3000 (0.0%), 0 terne, 0:00 trascorsi"), std::string::npos);
-  EXPECT_NE(schermo.find("\rcateti 3000/3000 (100.0%), "), std::string::npos);
+  EXPECT_NE(schermo.find("\rcateti 1/3000 (0,0 %), 0 terne, 0:00 trascorsi"), std::string::npos);
+  EXPECT_NE(schermo.find("\rcateti 3000/3000 (100,0 %), "), std::string::npos);
   const size_t ultima = schermo.rfind("terne-cerca: ");
   ASSERT_NE(ultima, std::string::npos);
   EXPECT_TRUE(std::regex_match(schermo.substr(ultima), riepilogo)) << schermo.substr(ultima);
+
+  Processo stretto("/usr/bin/script", cartella.percorso,
+                   {"-qec", "stty cols 30; " + std::string(CERCA_BIN) + " 1 3000", "/dev/null"});
+  ASSERT_EQ(stretto.Attendi(), 0);
+  const std::string righe = stretto.Uscita().substr(0, stretto.Uscita().rfind('\n'));
+  EXPECT_NE(righe.find("\r3000/3000 (100,0 %) "), std::string::npos) << righe;
+  for (size_t inizio = righe.find('\r'); inizio != std::string::npos;) {
+    const size_t fine = righe.find_first_of("\r\n", inizio + 1);
+    EXPECT_LT((fine == std::string::npos ? righe.size() : fine) - inizio - 1, 30u);
+    inizio = righe.find('\r', inizio + 1);
+  }
+
+  Processo insieme("/usr/bin/script", cartella.percorso,
+                   {"-qec", std::string(CERCA_BIN) + " -o - 1 3000", "/dev/null"});
+  ASSERT_EQ(insieme.Attendi(), 0);
+  EXPECT_EQ(insieme.Uscita().find("\rcateti"), std::string::npos);
+  EXPECT_EQ(insieme.Uscita().rfind("3,4,5\r\n", 0), 0u);
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ for f in usr/bin/terne usr/bin/terne-prepara usr/bin/terne-grafico usr/bin/terne
          usr/share/man/man1/terne.1.gz usr/share/man/man1/terne-prepara.1.gz \
          usr/share/man/man1/terne-grafico.1.gz usr/share/man/man1/terne-cerca.1.gz \
          usr/share/doc/terne/copyright \
+         usr/share/bash-completion/completions/terne \
+         usr/share/bash-completion/completions/terne-prepara \
+         usr/share/bash-completion/completions/terne-cerca \
+         usr/share/bash-completion/completions/terne-grafico \
          usr/share/doc/terne/changelog.gz; do
   grep -q " \./$f\$" <<<"$elenco" || { echo "manca $f nel pacchetto:"; echo "$elenco"; exit 1; }
 done

@@ -59,6 +59,10 @@ class numero {
     return numero(static_cast<int>(static_cast<std::uint32_t>(v / kBase)),
                   static_cast<int>(v % kBase));
   }
+  // The value in 64 bits, as da64 takes it. REQUIRES: normaleNonNegativo().
+  std::uint64_t a64() const {
+    return static_cast<std::uint64_t>(alta) * kBase + static_cast<std::uint64_t>(bassa);
+  }
 
   // alta * base + bassa, reduced modulo 2^32 into the int range.
   int intero() const;

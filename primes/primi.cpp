@@ -59,10 +59,6 @@ std::vector<bool> setaccio(std::uint64_t fine) {
   return composto;
 }
 
-std::uint64_t senzaSegno(const numero& x) {
-  return static_cast<std::uint64_t>(x.alta) * numero::kBase + static_cast<std::uint64_t>(x.bassa);
-}
-
 }  // namespace
 
 int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo, int* motivo) {
@@ -102,7 +98,7 @@ bool soloPrimi(const _myElement* primo) {
   for (; primo != nullptr; primo = primo->next) {
     const numero& v = primo->value;
     if (v == numero(0)) continue;
-    if (!v.normaleNonNegativo() || senzaSegno(v) != atteso) return false;
+    if (!v.normaleNonNegativo() || v.a64() != atteso) return false;
     // The next prime, the sieve doubled as often as it takes: it never goes beyond twice the
     // largest value that matched.
     do {
@@ -159,7 +155,7 @@ namespace {
 bool divide(const numero& voce, const numero& x) {
   if (voce < numero(2)) return false;
   if (voce.normaleNonNegativo() && x.normaleNonNegativo()) {
-    return senzaSegno(x) % senzaSegno(voce) == 0;
+    return x.a64() % voce.a64() == 0;
   }
   numero resto;
   x.dividi(voce, resto);
@@ -169,7 +165,7 @@ bool divide(const numero& voce, const numero& x) {
 // The first entry from p on that divides x, null when none does. The squares of the legs fit 32
 // bits, and so do the entries that can divide them: those are divided in 32 bits, the quickest.
 _myElement* primoDivisore(_myElement* p, const numero& x) {
-  const std::uint64_t x64 = x.normaleNonNegativo() ? senzaSegno(x) : ~std::uint64_t{0};
+  const std::uint64_t x64 = x.normaleNonNegativo() ? x.a64() : ~std::uint64_t{0};
   if (x64 <= UINT32_MAX) {
     const auto x32 = static_cast<std::uint32_t>(x64);
     for (; p != nullptr; p = p->next) {
@@ -242,7 +238,7 @@ int contaElementi(_myElement* primo) {
 VistaFattori::VistaFattori(_myElement* fattori) {
   for (; fattori != nullptr && quanti < kMassimo; fattori = fattori->next) {
     const numero& f = fattori->value;
-    valori[quanti++] = static_cast<std::uint64_t>(f.alta) * numero::kBase + f.bassa;
+    valori[quanti++] = f.a64();
   }
 }
 

@@ -31,14 +31,10 @@ int testoTerna(const numero& b, const numero& c, const numero& a,
   return lunghezza;
 }
 
-std::uint64_t senzaSegno(const numero& v) {
-  return static_cast<std::uint64_t>(v.alta) * numero::kBase + static_cast<std::uint64_t>(v.bassa);
-}
-
 // The key of three numbers in normal form; false when one is not.
 bool chiaveDi(const numero& x, const numero& y, const numero& z, ChiaveTerna& chiave) {
   if (!x.normaleNonNegativo() || !y.normaleNonNegativo() || !z.normaleNonNegativo()) return false;
-  chiave = {senzaSegno(x), senzaSegno(y), senzaSegno(z)};
+  chiave = {x.a64(), y.a64(), z.a64()};
   return true;
 }
 

@@ -102,13 +102,13 @@ std::string inCartella(const Richiesta& r) {
   return " " + perShell(r.cartella[0] == '-' ? "./" + r.cartella : r.cartella);
 }
 
-// The prime table and the sixteen tables, checked as terne checks them. False after a message
-// that names the file and the command that prepares it.
 // " non si puo' leggere (MOTIVO)", or `altrimenti` when there is no reason.
 std::string perche(int motivo, const char* altrimenti) {
   return motivo == 0 ? altrimenti : " non si puo' leggere (" + motivoErrore(motivo) + ")";
 }
 
+// The prime table and the sixteen tables, checked as terne checks them. False after a message
+// that names the file, why, and the command that prepares it.
 bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabelle)[kTabelle]) {
   int motivo = 0;
   const int esitoPrimi = caricaPrimi("numeriPrimi.txt", numero(r.n + 1), primi, &motivo);
@@ -143,6 +143,15 @@ std::string durata(Orologio::duration d) {
   return testo;
 }
 
+// A number with one decimal, written the Italian way: "7,3".
+std::string decimale(double x) {
+  char testo[32];
+  std::snprintf(testo, sizeof testo, "%.1f", x);
+  std::string virgola = testo;
+  virgola[virgola.find('.')] = ',';
+  return virgola;
+}
+
 // The columns of the terminal on standard error, 80 when it does not tell.
 int colonne() {
   winsize finestra = {};
@@ -164,13 +173,14 @@ class Avanzamento {
     const auto trascorso = adesso - inizio_;
     char riga[200];
     const int spazio = colonne() - 1;
+    const std::string percento = decimale(100.0 * fatti / totale_);
     int lunghezza = std::snprintf(
-        riga, sizeof riga, "cateti %d/%d (%.1f%%), %lld terne, %s trascorsi, circa %s alla fine",
-        fatti, totale_, 100.0 * fatti / totale_, pendenti_.registrate(), durata(trascorso).c_str(),
+        riga, sizeof riga, "cateti %d/%d (%s %%), %lld terne, %s trascorsi, circa %s alla fine",
+        fatti, totale_, percento.c_str(), pendenti_.registrate(), durata(trascorso).c_str(),
         durata(trascorso * (totale_ - fatti) / fatti).c_str());
     if (lunghezza > spazio) {
-      lunghezza = std::snprintf(riga, sizeof riga, "%d/%d (%.1f%%) %lld terne", fatti, totale_,
-                                100.0 * fatti / totale_, pendenti_.registrate());
+      lunghezza = std::snprintf(riga, sizeof riga, "%d/%d (%s %%) %lld terne", fatti, totale_,
+                                percento.c_str(), pendenti_.registrate());
     }
     lunghezza = std::clamp(lunghezza, 0, std::max(spazio, 0));
     // Blanks over what a longer line drew before.
@@ -301,8 +311,8 @@ void riepiloga(const Richiesta& r, const std::string& nome, long long terne,
                Orologio::duration tempo) {
   if (r.silenzioso) return;
   char riga[200];
-  std::snprintf(riga, sizeof riga, ": %lld terne dei cateti da %d a %d in %.1f s\n", terne, r.m,
-                r.n, std::chrono::duration<double>(tempo).count());
+  std::snprintf(riga, sizeof riga, ": %lld terne dei cateti da %d a %d in %s s\n", terne, r.m, r.n,
+                decimale(std::chrono::duration<double>(tempo).count()).c_str());
   std::cerr << kProgramma << ": " << nome << riga;
 }
 

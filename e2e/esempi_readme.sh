@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs the commands that README shows with build/tools/, as written, in a scratch copy of a fresh
+# clone after the Quick start (build/ built, lavoro/ prepared), and checks that the benchmark
+# README names exists: README's examples cannot drift from the programs.
+#   esempi_readme.sh SOURCE_DIR BUILD_DIR DATA_DIR SCRATCH_DIR
+set -euo pipefail
+sorgenti=$1 build=$2 dati=$3 scratch=$4
+rm -rf "$scratch"
+mkdir -p "$scratch/build" "$scratch/lavoro"
+ln -s "$build/tools" "$scratch/build/tools"
+cp "$dati"/* "$scratch/lavoro/"
+cd "$scratch"
+comandi=$(sed -n '/^```sh$/,/^```$/p' "$sorgenti/README.md" | grep '^build/tools/' |
+  sed 's/[[:space:]]*#.*$//')
+[ -n "$comandi" ] || { echo "README non mostra comandi build/tools/"; exit 1; }
+while IFS= read -r comando; do
+  if ! timeout 120 bash -c "$comando" >/dev/null 2>esempio.err; then
+    echo "l'esempio di README non riesce: $comando"; cat esempio.err; exit 1
+  fi
+  echo "ok: $comando"
+done <<<"$comandi"
+for filtro in $(grep -o 'benchmark_filter=[A-Za-z]*' "$sorgenti/README.md" | cut -d= -f2); do
+  grep -q "^BENCHMARK($filtro)" "$sorgenti"/bench/*.cpp ||
+    { echo "README nomina il benchmark $filtro, che non esiste"; exit 1; }
+done
