@@ -19,10 +19,9 @@ namespace {
 
 using namespace e2e;
 
-// Faults of the input files, of the command line and of the writing, and a stop: each told on
-// standard error with its exit code; the file keeps whole legs.
+// Faults of the input files and of the range: each told on standard error with its exit code and
+// the command that mends it. Faults of the writing and stops are swept in spazzata_test.cpp.
 TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
-  const std::string mille = "triadiRettangole1-3000.txt";
   const Guasto casi[] = {
       {"terne-cerca: una tabella manca",
        [](const CartellaProva& c) { c.Rimuovi("Combinations07.txt"); },
@@ -109,38 +108,6 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
        },
        nullptr,
        {"1", "65536x"}},
-      {"terne-cerca: disco pieno dopo il primo lotto",
-       [](const CartellaProva&) {},
-       "",
-       {.limiteScrittura = 100000},
-       1,
-       [&](const Processo& p, const CartellaProva& c) {
-         const int k = CatetoNominato(p.Errori());
-         ASSERT_GT(k, 100) << p.Errori();
-         EXPECT_EQ(p.Errori(),
-                   "terne-cerca: scrittura non riuscita (spazio esaurito sul disco): "
-                   "il file " +
-                       mille + " contiene tutte le terne trovate fino al cateto " +
-                       std::to_string(k) + ".\n");
-         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
-       },
-       nullptr,
-       {"1", "3000"}},
-      {"terne-cerca: Ctrl-C",
-       [](const CartellaProva&) {},
-       "",
-       {.fermaDopo = 4096},
-       128 + SIGINT,
-       [&](const Processo& p, const CartellaProva& c) {
-         const int k = CatetoNominato(p.Errori());
-         EXPECT_EQ(p.Errori(), "terne-cerca: ricerca interrotta dopo il cateto " +
-                                   std::to_string(k) + ": il file " + mille +
-                                   " contiene tutte le terne trovate fino al cateto " +
-                                   std::to_string(k) + ".\n");
-         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
-       },
-       [](Processo& p, const CartellaProva&) { p.Segnala(SIGINT); },
-       {"1", "3000"}},
   };
   for (const auto& c : casi) ControllaGuasto(c);
 }

@@ -76,6 +76,8 @@ struct Programma {
   std::string ingresso;
   int codiceFermata;      // the exit code of a stop by SIGINT
   bool messaggiSuUscita;  // its messages come on standard output (terne's dialogue)
+  std::string fermata;    // how the messages of a stop end, as a pattern
+  std::string pieno;      // how those of a full disk end
 };
 
 struct Corsa {
@@ -132,7 +134,11 @@ void Spazza(const Programma& prog) {
       const Corsa c = Esegui(prog, {.chiamata = k, .azione = azione});
       ASSERT_TRUE(c.stato >= 0 && WIFEXITED(c.stato)) << "stato " << c.stato;
       const int codice = WEXITSTATUS(c.stato);
-      EXPECT_EQ(codice, std::string(azione) == "SIGINT" ? prog.codiceFermata : 1);
+      const bool fermata = std::string(azione) == "SIGINT";
+      EXPECT_EQ(codice, fermata ? prog.codiceFermata : 1);
+      EXPECT_TRUE(
+          std::regex_search(c.messaggi, std::regex((fermata ? prog.fermata : prog.pieno) + "$")))
+          << c.messaggi.substr(c.messaggi.size() > 300 ? c.messaggi.size() - 300 : 0);
       EXPECT_TRUE(c.file.empty() || c.file.back() == '\n');
       const int salvato = CatetoSalvato(c.messaggi);
       ASSERT_GE(salvato, 0) << c.messaggi;
@@ -141,12 +147,39 @@ void Spazza(const Programma& prog) {
   }
 }
 
+// "il file NOME contiene tutte le terne trovate fino al cateto K", or that it holds none.
+std::string Contiene(const std::string& nome) {
+  return "il file " + nome +
+         " (contiene tutte le terne trovate fino al cateto [0-9]+|non contiene nessuna terna)";
+}
+
 TEST(Spazzata, TerneAtEveryWritingCall) {
-  Spazza({"terne", 150, TERNE_BIN, {}, "1\n150\nx\n", 0, true});
+  const std::string nome = "triadiRettangole1-150\\.txt";
+  Spazza({"terne",
+          150,
+          TERNE_BIN,
+          {},
+          "1\n150\nx\n",
+          0,
+          true,
+          "\nRicerca interrotta dopo il cateto [0-9]+: il file " + nome +
+              " contiene tutte le terne trovate fino a quel cateto\\.\n",
+          "\nScrittura non riuscita \\(spazio esaurito sul disco\\): " + Contiene(nome) +
+              "\\.\n\n\nInserire una lettera e premere invio per terminare\\.\\.\\. "});
 }
 
 TEST(Spazzata, TerneCercaAtEveryWritingCall) {
-  Spazza({"terne-cerca", 3000, CERCA_BIN, {"-q", "1", "3000"}, "", 128 + SIGINT, false});
+  const std::string nome = "triadiRettangole1-3000\\.txt";
+  Spazza({"terne-cerca",
+          3000,
+          CERCA_BIN,
+          {"-q", "1", "3000"},
+          "",
+          128 + SIGINT,
+          false,
+          "^terne-cerca: ricerca interrotta dopo il cateto [0-9]+: " + Contiene(nome) + "\\.\n",
+          "^terne-cerca: scrittura non riuscita \\(spazio esaurito sul disco\\): " +
+              Contiene(nome) + "\\.\n"});
 }
 
 }  // namespace

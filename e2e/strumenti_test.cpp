@@ -372,6 +372,12 @@ TEST(Prepara, HelpVersionAndBadOptions) {
   EXPECT_EQ(cartellaAlPosto.Attendi(30s), 1 << 8);
   EXPECT_EQ(cartellaAlPosto.Errori(),
             "terne-prepara: impossibile scrivere ./numeriPrimi.txt: e' una cartella\n");
+  std::filesystem::remove(cartella / "numeriPrimi.txt");
+  mkfifo((cartella / "numeriPrimi.txt").c_str(), 0600);
+  Processo fifo(PREPARA_BIN, cartella.percorso, {"."});
+  EXPECT_EQ(fifo.Attendi(30s), 1 << 8);
+  EXPECT_EQ(fifo.Errori(),
+            "terne-prepara: impossibile scrivere ./numeriPrimi.txt: non e' un file regolare\n");
 }
 
 TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {

@@ -284,22 +284,6 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                                    testi::kChiusura);
          EXPECT_EQ(p.Errori(), "");
        }},
-      {"disco pieno dopo 16 KiB",
-       [](const CartellaProva&) {},
-       "1\n3000\nx\n",
-       {.senzaPausa = true, .limiteScrittura = 16384},
-       1,
-       [&](const Processo& p, const CartellaProva& c) {
-         const std::string u = p.Uscita();
-         const int k = CatetoNominato(u);
-         ASSERT_GT(k, 100) << u.substr(u.size() - 300);
-         const std::string fine = pieno + mille +
-                                  " contiene tutte le terne trovate fino al "
-                                  "cateto " +
-                                  std::to_string(k) + ".\n" + testi::kChiusura;
-         EXPECT_EQ(u.substr(u.size() - fine.size()), fine);
-         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
-       }},
       {"sincronizzazione col disco non riuscita",
        [](const CartellaProva&) {},
        "4\n4\nx\n",
