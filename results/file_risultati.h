@@ -76,7 +76,6 @@ class FileRisultati {
   // When a write was refused: the errno of a cut-back that failed, or -1 when the output could
   // not be cut back (a pipe, a file shared with others) and may end with a partial line.
   int erroreTaglio() const { return erroreTaglio_; }
-  off_t lunghezza() const { return lunghezza_; }  // bytes of the whole batches written
 
  private:
   bool svuotaBuffer();
