@@ -118,8 +118,10 @@ void avvisaSuErrori(std::ostream& err, const char* guasto, const Contenuto* cont
   err << ".\n" << std::flush;
 }
 
-const char kMemoria[] =
-    "memoria insufficiente (le tabelle delle combinazioni richiedono circa 60 MB)";
+const char kMemoria[] = "memoria insufficiente";
+const char kMemoriaPrimi[] = "memoria insufficiente per leggere numeriPrimi.txt";
+const char kMemoriaTabelle[] =
+    "memoria insufficiente per le tabelle delle combinazioni (richiedono circa 60 MB)";
 const char kConsole[] = "impossibile scrivere sulla console";
 
 // After the search: what the user must know, then the closing wait unless the run was stopped.
@@ -160,6 +162,7 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
     for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) annunciaTabella(n, out);
   }
   if (guasta != 0) {
+    corsa.err << "terne: " << comePreparare(nomeTabella(guasta).str, motivo) << "\n";
     out << "\n Il file " << nomeTabella(guasta).str;
     if (motivo == 0) {
       out << " manca o e' danneggiato.";
@@ -167,8 +170,7 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
       out << " non puo' essere letto (" << motivoErrore(motivo) << ").";
     }
     out << " Prepararlo di nuovo con terne-prepara e poi ripetere l'operazione. Inserire un "
-           "carattere e premere invio per terminare... "
-        << "\n Per prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
+           "carattere e premere invio per terminare... ";
     attendiRisposta(corsa);
     return 0;
   }
@@ -178,6 +180,10 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
   if (!apriFileRisultati(nome, file, out)) {
     attendiRisposta(corsa);
     return 0;
+  }
+  if (corsa.N < corsa.M) {
+    corsa.err << "terne: nessun cateto tra " << corsa.M << " e " << corsa.N
+              << ": M e' maggiore di N.\n";
   }
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
@@ -195,14 +201,16 @@ int eseguiFasi(Corsa& corsa, const Pausa& pausa, Combinatorial (*tabellePronte)[
   }
   _myElement* primi = nullptr;
   int esito = 0;
+  const char* perCosa = kMemoriaPrimi;  // what memory running out was needed for
   try {
-    if (caricaFasePrimi(corsa.N, primi, corsa.out)) {
+    if (caricaFasePrimi(corsa.N, primi, corsa.out, corsa.err)) {
+      perCosa = kMemoriaTabelle;
       esito = cercaTerne(corsa, primi, pausa, tabellePronte);
     } else {
       attendiRisposta(corsa);
     }
   } catch (const std::bad_alloc&) {
-    avvisaSuErrori(corsa.err, kMemoria);
+    avvisaSuErrori(corsa.err, perCosa);
     attesaFinale(corsa);
     esito = kUscitaConPerdita;
   }

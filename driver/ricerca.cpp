@@ -105,11 +105,12 @@ FineRicerca cercaEChiudi(const numero& M, const numero& N, ContestoRicerca& rice
   FileRisultati& file = ricerca.file;
   fine.errore = file.sincronizza();
   fine.posto = file.posto(fine.dove);
-  if (fine.causa == Causa::kCompleta && fine.errore == 0 && !interruzioneRichiesta() &&
-      fine.posto != FileRisultati::Posto::kCancellato) {
-    fine.copiaRimossa = file.rimuoviCopiaSuperflua();
-  }
+  const bool superflua = fine.causa == Causa::kCompleta && fine.errore == 0 &&
+                         !interruzioneRichiesta() &&
+                         fine.posto != FileRisultati::Posto::kCancellato && file.copiaSuperflua();
   if (const int chiusura = file.chiudi(); fine.errore == 0) fine.errore = chiusura;
+  // The copy goes only once the new file is safely closed.
+  if (superflua && fine.errore == 0) fine.copiaRimossa = file.rimuoviCopia();
   fine.erroreTaglio = file.erroreTaglio();
   // A stop that came after the last leg, up to the close, is a stop after that leg.
   if (fine.errore == EINTR || (fine.causa == Causa::kCompleta && interruzioneRichiesta())) {

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,10 +40,12 @@ struct Opzioni {
   bool senzaPrivilegi = false;           // run as the user nobody when the test runs as root
   const char* spostaAlBlocco = nullptr;  // the output is renamed to this just before its lock
   const char* prefisso = nullptr;        // the output watched is the file whose name begins so
-  bool erroriChiusi = false;             // standard error is closed, as with 2>&-
-  const char* uscita = nullptr;          // standard output goes there instead of a capture file
-  const char* giaNellUscita = nullptr;   // the capture file holds this, and standard output appends
-                                         // to it, as with >>
+  // Standard output, or error, goes there instead of a capture file, appended as with >>; "&-"
+  // closes it, as the shell's >&- does; "<FILE" opens FILE for reading only.
+  const char* uscita = nullptr;
+  const char* errori = nullptr;
+  const char* giaNellUscita = nullptr;  // the capture file holds this, and standard output appends
+                                        // to it, as with >>
   int chiudiUscitaDopo = -1;  // standard output is a pipe the test closes after those lines
   rlim_t memoria = 0;         // a limit on the address space, in bytes
   rlim_t limiteFile = 0;      // a limit on the size of the files it writes, in bytes
@@ -67,21 +70,22 @@ class Processo {
       close(tubo[1]);
       if (chdir(cartella.c_str()) != 0) _exit(127);
       Prepara(o);
-      const char* uscita = (o.uscita != nullptr) ? o.uscita : uscita_.c_str();
+      dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
       if (o.tubo || o.chiudiUscitaDopo >= 0) {
         dup2(tuboUscita[1], 1);
         close(tuboUscita[0]);
         close(tuboUscita[1]);
+      } else if (o.uscita != nullptr) {
+        Redirigi(o.uscita, 1);
       } else {
-        const int fd = open(uscita, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd = open(uscita_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (o.giaNellUscita != nullptr) {
           if (write(fd, o.giaNellUscita, strlen(o.giaNellUscita)) < 0) _exit(127);
           fcntl(fd, F_SETFL, O_APPEND);
         }
         dup2(fd, 1);
       }
-      dup2(open(errori_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-      if (o.erroriChiusi) close(2);
+      if (o.errori != nullptr) Redirigi(o.errori, 2);
       if (o.senzaPrivilegi && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
         _exit(127);
       }
@@ -127,15 +131,18 @@ class Processo {
     }
     return false;
   }
-  // Waits until the program is blocked in a write to descriptor `fd`, as the system shows it
-  // (/proc/PID/syscall); false when it ended or time ran out first.
-  bool AttendiScritturaBloccata(int fd, std::chrono::seconds limite = 60s) {
-    const std::string atteso = "1 0x" + std::to_string(fd) + " ";  // write(fd, …)
+  // Waits until /proc/PID/`voce` starts with `atteso`: "syscall" shows the system call the
+  // program is blocked in ("1 0x1 ": a write on descriptor 1), "wchan" where the kernel holds it
+  // ("wait_for_partner": the open of a FIFO, waiting for its other end). False when the program
+  // ended or time ran out first.
+  bool AttendiStato(const char* voce, const std::string& atteso,
+                    std::chrono::seconds limite = 60s) {
     const auto fine = std::chrono::steady_clock::now() + limite;
     while (stato_ < 0 && std::chrono::steady_clock::now() < fine) {
-      std::ifstream chiamata("/proc/" + std::to_string(pid_) + "/syscall");
+      std::ifstream chiamata("/proc/" + std::to_string(pid_) + "/" + voce);
       std::string riga;
       if (std::getline(chiamata, riga) && riga.rfind(atteso, 0) == 0) return true;
+      if (int stato = 0; waitpid(pid_, &stato, WNOHANG) == pid_) stato_ = stato;
       std::this_thread::sleep_for(5ms);
     }
     return false;
@@ -179,6 +186,14 @@ class Processo {
   static std::string LeggiFile(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  }
+  // In the child: descriptor fd appends to `dove`, reads "<FILE", or is closed for "&-".
+  static void Redirigi(const char* dove, int fd) {
+    close(fd);
+    if (*dove == '<') dup2(open(dove + 1, O_RDONLY), fd);
+    if (*dove != '<' && std::string(dove) != "&-") {
+      dup2(open(dove, O_WRONLY | O_CREAT | O_APPEND, 0644), fd);
+    }
   }
   // In the child, before the program starts.
   static void Prepara(const Opzioni& o) {
@@ -225,15 +240,20 @@ struct Esito {
   int codice;  // exit code, or -1 when the program did not end normally in time
 };
 
-// Runs terne with the whole standard input given and closed.
+// Runs terne with the whole standard input given and closed; standard error must read `errori`.
 inline Esito Terne(const CartellaProva& cartella, const std::string& ingresso,
-                   const Opzioni& opzioni = {}) {
+                   const Opzioni& opzioni = {}, const std::string& errori = "") {
   Processo p(TERNE_BIN, cartella.percorso, {}, opzioni);
   p.Scrivi(ingresso);
   p.ChiudiIngresso();
   const int stato = p.Attendi();
-  EXPECT_EQ(p.Errori(), "");
+  EXPECT_EQ(p.Errori(), errori);
   return {p.Uscita(), (stato >= 0 && WIFEXITED(stato)) ? WEXITSTATUS(stato) : -1};
+}
+
+// terne's line on standard error that tells how to prepare an input file again.
+inline std::string Prepararlo(const std::string& nome) {
+  return "terne: per preparare di nuovo " + nome + ", nella cartella di lavoro: terne-prepara\n";
 }
 
 // The leg after "fino al cateto " in a message, -1 when there is none.
@@ -295,6 +315,8 @@ struct RigaDiComando {
   std::string uscita;
   std::string errori;
   Opzioni opzioni = {};
+  // Prepares a folder of the row's own, with the data's links, to run in; null: the shared one.
+  std::function<void(const CartellaProva&)> prepara = nullptr;
 };
 
 inline void ControllaRigheDiComando(const std::string& programma, const CartellaProva& cartella,
@@ -303,7 +325,9 @@ inline void ControllaRigheDiComando(const std::string& programma, const Cartella
     std::string riga;
     for (const auto& a : r.argomenti) riga += "'" + a + "' ";
     SCOPED_TRACE(programma + " " + riga);
-    Processo p(programma, cartella.percorso, r.argomenti, r.opzioni);
+    std::optional<CartellaProva> propria;
+    if (r.prepara) r.prepara(propria.emplace("riga"));
+    Processo p(programma, (propria ? *propria : cartella).percorso, r.argomenti, r.opzioni);
     p.ChiudiIngresso();
     EXPECT_EQ(p.Attendi(30s), r.codice << 8);
     EXPECT_EQ(p.Uscita().substr(0, r.uscita.size()), r.uscita);
@@ -322,7 +346,7 @@ inline std::string Versione(const std::string& programma) {
 // given and closed, perhaps held at a moment and acted on, then checked once it ended.
 struct Guasto {
   const char* nome;
-  std::function<void(const CartellaProva&)> prepara;
+  std::function<void(const CartellaProva&)> prepara;  // may be null
   const char* ingresso;
   Opzioni opzioni;
   int codice;
@@ -335,7 +359,7 @@ struct Guasto {
 inline void ControllaGuasto(const Guasto& c) {
   SCOPED_TRACE(c.nome);
   CartellaProva cartella("guasti");
-  c.prepara(cartella);
+  if (c.prepara) c.prepara(cartella);
   Processo p(c.cerca.empty() ? TERNE_BIN : CERCA_BIN, cartella.percorso, c.cerca, c.opzioni);
   p.Scrivi(c.ingresso);
   p.ChiudiIngresso();

@@ -71,7 +71,7 @@ TEST(Grafico, TheFileOfARealRunIsDrawnWhereItsPointsBelong) {
 TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
   using Cartella = const CartellaProva&;
   const std::string bytes = "t\xff\x01\x1b[31m.txt";  // not UTF-8, and control characters
-  const struct {
+  struct Caso {
     const char* nome;
     std::vector<std::string> argomenti;
     std::string contenuto;  // of triadiRettangole1-5.txt, "-" for none
@@ -82,192 +82,132 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
     std::function<void(Cartella)> controlla = nullptr;
     Opzioni opzioni = {};
     std::string ingresso = "";  // on standard input
-  } casi[] = {
-      {"file mancante",
-       {"triadiRettangole1-5.txt"},
-       "-",
-       1,
-       "terne-grafico: impossibile leggere triadiRettangole1-5.txt: ",
-       nullptr},
-      {"riga sbagliata",
-       {"triadiRettangole1-5.txt"},
-       "3,4,5\n3,4\x1b[2J\n",
-       1,
-       "terne-grafico: triadiRettangole1-5.txt, riga 2: attesi tre interi positivi separati da "
-       "virgole, trovato \"3,4\\x1b[2J\"\n",
-       nullptr},
-      {"una riga senza fine: /dev/zero",
-       {"/dev/zero"},
-       "-",
-       1,
-       "terne-grafico: /dev/zero, riga 1: attesi tre interi positivi separati da virgole, trovato "
-       "\"\\x00\\x00",
-       nullptr},
-      {"uscita in una cartella che manca",
-       {"-o", "manca/g.svg", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       1,
-       "terne-grafico: impossibile scrivere manca/g.svg: ",
-       nullptr},
-      {"uscita su una cartella",
-       {"-o", "cartella", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       1,
-       "terne-grafico: impossibile scrivere cartella: ",
-       nullptr,
-       nullptr,
-       [](Cartella c) { EXPECT_TRUE(std::filesystem::is_directory(c / "cartella")); }},
-      {"un grafico che non si puo' scrivere lascia com'era quello che c'era",
-       {"triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       1,
-       "terne-grafico: impossibile scrivere triadiRettangole1-5.svg: file troppo grande\n",
-       nullptr,
-       [](Cartella c) { c.Scrivi("triadiRettangole1-5.svg", "vecchio\n"); },
-       [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.svg"), "vecchio\n"); },
-       {.limiteFile = 1000}},
-      {"il file nuovo va sul disco prima di prendere il nome: se non ci va, resta il vecchio",
-       {"-o", "g.svg", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       1,
-       "terne-grafico: impossibile scrivere g.svg: errore di lettura o scrittura sul dispositivo\n",
-       nullptr,
-       [](Cartella c) { c.Scrivi("g.svg", "vecchio\n"); },
-       [](Cartella c) { EXPECT_EQ(c.Leggi("g.svg"), "vecchio\n"); },
-       {.fsyncGuasto = "1", .prefisso = "g.svg"}},
-      {"dopo il nuovo nome anche la cartella va sul disco",
-       {"-o", "g.svg", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       0,
-       "",
-       "g.svg",
-       nullptr,
-       [](Cartella c) { EXPECT_EQ(c.Leggi(".conteggio"), "2\n"); },  // its fsync and close
-       {.conteggio = ".conteggio", .prefisso = "terne_grafico_guasti"}},
-      {"un collegamento messo al posto del vecchio nome provvisorio",
-       {"triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       0,
-       "",
-       "triadiRettangole1-5.svg",
-       [](Cartella c) {
-         c.Scrivi("vittima.txt", "intatto\n");
-         std::filesystem::create_symlink("vittima.txt", c / "triadiRettangole1-5.svg.parziale");
-       },
-       [](Cartella c) { EXPECT_EQ(c.Leggi("vittima.txt"), "intatto\n"); }},
-      {"un collegamento come uscita si segue",
-       {"-o", "g.svg", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       0,
-       "",
-       nullptr,
-       [](Cartella c) {
-         c.Scrivi("vero.svg", "vecchio\n");
-         std::filesystem::create_symlink("vero.svg", c / "g.svg");
-       },
-       [](Cartella c) {
-         EXPECT_TRUE(std::filesystem::is_symlink(c / "g.svg"));
-         EXPECT_EQ(c.Leggi("vero.svg").rfind("<?xml", 0), 0u);
-       }},
-      {"il proprio file di ingresso come uscita: rifiutato, e il file resta com'e'",
-       {"-o", "./triadiRettangole1-5.txt", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       1,
-       "terne-grafico: impossibile scrivere ./triadiRettangole1-5.txt: e' il file che si sta "
-       "leggendo\n",
-       nullptr,
-       nullptr,
-       [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.txt"), "3,4,5\n"); }},
-      {"- legge lo standard input e disegna sullo standard output",
-       {"-"},
-       "-",
-       0,
-       "",
-       nullptr,
-       nullptr,
-       [](Cartella c) {
-         EXPECT_NE(c.Leggi(".uscita").find(">(standard input): 2 terne, 4 punti da 0 a 12<"),
-                   std::string::npos);
-       },
-       {},
-       "3,4,5\n5,12,13\n"},
-      {"-h",
-       {"-h"},
-       "-",
-       0,
-       "",
-       nullptr,
-       nullptr,
-       [](Cartella c) { EXPECT_EQ(c.Leggi(".uscita").rfind("Uso: terne-grafico", 0), 0u); }},
-      {"--version",
-       {"--version"},
-       "-",
-       0,
-       "",
-       nullptr,
-       nullptr,
-       [](Cartella c) { EXPECT_EQ(c.Leggi(".uscita").rfind(Versione("terne-grafico"), 0), 0u); }},
-      {"pixel zero",
-       {"--pixel", "0", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       2,
-       "terne-grafico: --pixel vuole un intero tra 1 e 10000\n",
-       nullptr},
-      {"un lato negativo enorme",
-       {"--lato", "-99999999999999999999", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       2,
-       "terne-grafico: --lato vuole un intero tra 1 e 1000000000000\n",
-       nullptr},
-      {"pixel e lato al massimo",
-       {"--pixel=10000", "--lato", "1000000000000", "triadiRettangole1-5.txt"},
-       "3,4,5\n",
-       0,
-       "",
-       "triadiRettangole1-5.svg",
-       nullptr,
-       [](Cartella c) {
-         EXPECT_NE(c.Leggi("triadiRettangole1-5.svg").find(" da 0 a 1000000000000<"),
-                   std::string::npos);
-       }},
-      {"nessun file", {}, "-", 2, "terne-grafico: manca il file dei risultati\n", nullptr},
-      {"file vuoto",
-       {"triadiRettangole1-5.txt"},
-       "",
-       0,
-       "",
-       "triadiRettangole1-5.svg",
-       nullptr,
-       [](Cartella c) {
-         EXPECT_NE(c.Leggi("triadiRettangole1-5.svg")
-                       .find(">triadiRettangole1-5.txt: 0 terne, 0 punti da 0 a 5<"),
-                   std::string::npos);
-       }},
-      {"un altro nome: la finestra arriva al cateto piu' grande",
-       {"altro.txt"},
-       "-",
-       0,
-       "",
-       "altro.svg",
-       [](Cartella c) { c.Scrivi("altro.txt", "3,4,5\n5,12,13\n"); },
-       [](Cartella c) {
-         EXPECT_NE(c.Leggi("altro.svg").find(" 4 punti da 0 a 12<"), std::string::npos);
-       }},
-      {"--opzione=valore e --",
-       {"--pixel=31", "--", "-strano.txt"},
-       "-",
-       0,
-       "",
-       "-strano.svg",
-       [](Cartella c) { c.Scrivi("-strano.txt", "3,4,5\n"); }},
-      {"un nome che non e' UTF-8, con caratteri di controllo",
-       {"-o", "g.svg", bytes},
-       "-",
-       0,
-       "",
-       "g.svg",
-       [&](Cartella c) { c.Scrivi(bytes, "3,4,5\n"); },
-       [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout g.svg"), 0); }},
+  };
+  const Caso casi[] = {
+      Caso("file mancante", {"triadiRettangole1-5.txt"}, "-", 1,
+           "terne-grafico: impossibile leggere triadiRettangole1-5.txt: ", nullptr),
+      Caso("riga sbagliata", {"triadiRettangole1-5.txt"}, "3,4,5\n3,4\x1b[2J\n", 1,
+           "terne-grafico: triadiRettangole1-5.txt, riga 2: attesi tre interi positivi separati da "
+           "virgole, trovato \"3,4\\x1b[2J\"\n",
+           nullptr),
+      Caso("una riga senza fine: /dev/zero", {"/dev/zero"}, "-", 1,
+           "terne-grafico: /dev/zero, riga 1: attesi tre interi positivi separati da virgole, "
+           "trovato \"\\x00\\x00",
+           nullptr),
+      Caso("uscita in una cartella che manca", {"-o", "manca/g.svg", "triadiRettangole1-5.txt"},
+           "3,4,5\n", 1, "terne-grafico: impossibile scrivere manca/g.svg: ", nullptr),
+      Caso("uscita su una cartella", {"-o", "cartella", "triadiRettangole1-5.txt"}, "3,4,5\n", 1,
+           "terne-grafico: impossibile scrivere cartella: ", nullptr, nullptr,
+           [](Cartella c) { EXPECT_TRUE(std::filesystem::is_directory(c / "cartella")); }),
+      Caso(
+          "un grafico che non si puo' scrivere lascia com'era quello che c'era",
+          {"triadiRettangole1-5.txt"}, "3,4,5\n", 1,
+          "terne-grafico: impossibile scrivere triadiRettangole1-5.svg: file troppo grande\n",
+          nullptr, [](Cartella c) { c.Scrivi("triadiRettangole1-5.svg", "vecchio\n"); },
+          [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.svg"), "vecchio\n"); },
+          {.limiteFile = 1000}),
+      Caso(
+          "il file nuovo va sul disco prima di prendere il nome: se non ci va, resta il vecchio",
+          {"-o", "g.svg", "triadiRettangole1-5.txt"}, "3,4,5\n", 1,
+          "terne-grafico: impossibile scrivere g.svg: errore di lettura o scrittura sul "
+          "dispositivo\n",
+          nullptr, [](Cartella c) { c.Scrivi("g.svg", "vecchio\n"); },
+          [](Cartella c) { EXPECT_EQ(c.Leggi("g.svg"), "vecchio\n"); },
+          {.fsyncGuasto = "1", .prefisso = "g.svg"}),
+      Caso("dopo il nuovo nome anche la cartella va sul disco",
+           {"-o", "g.svg", "triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "g.svg", nullptr,
+           [](Cartella c) { EXPECT_EQ(c.Leggi(".conteggio"), "2\n"); },  // its fsync and close
+           {.conteggio = ".conteggio", .prefisso = "terne_grafico_guasti"}),
+      Caso(
+          "un collegamento messo al posto del vecchio nome provvisorio",
+          {"triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "triadiRettangole1-5.svg",
+          [](Cartella c) {
+            c.Scrivi("vittima.txt", "intatto\n");
+            std::filesystem::create_symlink("vittima.txt", c / "triadiRettangole1-5.svg.parziale");
+          },
+          [](Cartella c) { EXPECT_EQ(c.Leggi("vittima.txt"), "intatto\n"); }),
+      Caso(
+          "un collegamento come uscita si segue", {"-o", "g.svg", "triadiRettangole1-5.txt"},
+          "3,4,5\n", 0, "", nullptr,
+          [](Cartella c) {
+            c.Scrivi("vero.svg", "vecchio\n");
+            std::filesystem::create_symlink("vero.svg", c / "g.svg");
+          },
+          [](Cartella c) {
+            EXPECT_TRUE(std::filesystem::is_symlink(c / "g.svg"));
+            EXPECT_EQ(c.Leggi("vero.svg").rfind("<?xml", 0), 0u);
+          }),
+      Caso("il proprio file di ingresso come uscita: rifiutato, e il file resta com'e'",
+           {"-o", "./triadiRettangole1-5.txt", "triadiRettangole1-5.txt"}, "3,4,5\n", 1,
+           "terne-grafico: impossibile scrivere ./triadiRettangole1-5.txt: e' un file che il "
+           "programma legge\n",
+           nullptr, nullptr,
+           [](Cartella c) { EXPECT_EQ(c.Leggi("triadiRettangole1-5.txt"), "3,4,5\n"); }),
+      Caso("- con l'uscita standard chiusa", {"-"}, "-", 1,
+           "terne-grafico: impossibile scrivere (uscita standard): descrittore non aperto\n",
+           nullptr, nullptr, nullptr, {.uscita = "&-"}, "3,4,5\n"),
+      Caso("/proc/thread-self/fd/1 e' l'uscita standard, aperta con >>: vi si aggiunge",
+           {"-o", "/proc/thread-self/fd/1", "triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", nullptr,
+           nullptr, [](Cartella c) { EXPECT_EQ(c.Leggi(".uscita").rfind("prima\n<?xml", 0), 0u); },
+           {.giaNellUscita = "prima\n"}),
+      Caso(
+          "il grafico di un altro utente, riscritto da root, resta suo",
+          {"triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "triadiRettangole1-5.svg",
+          [](Cartella c) {
+            c.Scrivi("triadiRettangole1-5.svg", "vecchio\n");
+            EXPECT_EQ(chown((c / "triadiRettangole1-5.svg").c_str(), 65534, 65534) == 0,
+                      geteuid() == 0);
+          },
+          [](Cartella c) {
+            struct stat s;
+            EXPECT_EQ(stat((c / "triadiRettangole1-5.svg").c_str(), &s), 0);
+            EXPECT_EQ(s.st_uid, geteuid() == 0 ? 65534u : geteuid());
+          }),
+      Caso(
+          "- legge lo standard input e disegna sullo standard output", {"-"}, "-", 0, "", nullptr,
+          nullptr,
+          [](Cartella c) {
+            EXPECT_NE(c.Leggi(".uscita").find(">(ingresso standard): 2 terne, 4 punti da 0 a 12<"),
+                      std::string::npos);
+          },
+          {}, "3,4,5\n5,12,13\n"),
+      Caso("-h", {"-h"}, "-", 0, "", nullptr, nullptr,
+           [](Cartella c) { EXPECT_EQ(c.Leggi(".uscita").rfind("Uso: terne-grafico", 0), 0u); }),
+      Caso("--version", {"--version"}, "-", 0, "", nullptr, nullptr,
+           [](Cartella c) {
+             EXPECT_EQ(c.Leggi(".uscita").rfind(Versione("terne-grafico"), 0), 0u);
+           }),
+      Caso("pixel zero", {"--pixel", "0", "triadiRettangole1-5.txt"}, "3,4,5\n", 2,
+           "terne-grafico: --pixel vuole un intero tra 1 e 10000\n", nullptr),
+      Caso("un lato negativo enorme",
+           {"--lato", "-99999999999999999999", "triadiRettangole1-5.txt"}, "3,4,5\n", 2,
+           "terne-grafico: --lato vuole un intero tra 1 e 1000000000000\n", nullptr),
+      Caso("pixel e lato al massimo",
+           {"--pixel=10000", "--lato", "1000000000000", "triadiRettangole1-5.txt"}, "3,4,5\n", 0,
+           "", "triadiRettangole1-5.svg", nullptr,
+           [](Cartella c) {
+             EXPECT_NE(c.Leggi("triadiRettangole1-5.svg").find(" da 0 a 1000000000000<"),
+                       std::string::npos);
+           }),
+      Caso("nessun file", {}, "-", 2, "terne-grafico: manca il file dei risultati\n", nullptr),
+      Caso("file vuoto", {"triadiRettangole1-5.txt"}, "", 0, "", "triadiRettangole1-5.svg", nullptr,
+           [](Cartella c) {
+             EXPECT_NE(c.Leggi("triadiRettangole1-5.svg")
+                           .find(">triadiRettangole1-5.txt: 0 terne, 0 punti da 0 a 5<"),
+                       std::string::npos);
+           }),
+      Caso(
+          "un altro nome: la finestra arriva al cateto piu' grande", {"altro.txt"}, "-", 0, "",
+          "altro.svg", [](Cartella c) { c.Scrivi("altro.txt", "3,4,5\n5,12,13\n"); },
+          [](Cartella c) {
+            EXPECT_NE(c.Leggi("altro.svg").find(" 4 punti da 0 a 12<"), std::string::npos);
+          }),
+      Caso("--opzione=valore e --", {"--pixel=31", "--", "-strano.txt"}, "-", 0, "", "-strano.svg",
+           [](Cartella c) { c.Scrivi("-strano.txt", "3,4,5\n"); }),
+      Caso(
+          "un nome che non e' UTF-8, con caratteri di controllo", {"-o", "g.svg", bytes}, "-", 0,
+          "", "g.svg", [&](Cartella c) { c.Scrivi(bytes, "3,4,5\n"); },
+          [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout g.svg"), 0); }),
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
@@ -313,6 +253,19 @@ TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
   EXPECT_EQ(grafico.Attendi(), 0);
   EXPECT_EQ(lettore.Letto(), svg);
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  // A FIFO to draw: its open waits for a writer, as cat's does; a writer that brings nothing
+  // leaves the picture drawn before as it was.
+  mkfifo((cartella / "in.fifo").c_str(), 0600);
+  for (const std::string dati : {"3,4,5\n", ""}) {
+    Processo p(GRAFICO_BIN, cartella.percorso, {"-o", "g.svg", "in.fifo"});
+    ASSERT_TRUE(p.AttendiStato("wchan", "wait_for_partner"));
+    const int scrittore = open((cartella / "in.fifo").c_str(), O_WRONLY);
+    EXPECT_EQ(write(scrittore, dati.data(), dati.size()), static_cast<ssize_t>(dati.size()));
+    close(scrittore);
+    EXPECT_EQ(p.Attendi(), (dati.empty() ? 1 : 0) << 8);
+  }
+  EXPECT_NE(cartella.Leggi("g.svg").find(">in.fifo: 1 terna, 2 punti da 0 a 4<"),
+            std::string::npos);
 }
 
 TEST(Prepara, HelpVersionAndBadOptions) {
@@ -344,40 +297,21 @@ TEST(Prepara, HelpVersionAndBadOptions) {
     EXPECT_NE(p.Errori(), "") << argomenti[0];
     EXPECT_EQ(p.Uscita(), "") << argomenti[0];
   }
-  // What terne could not read is refused, with or without --forza, and never waited on.
-  std::filesystem::create_directory(cartella / "numeriPrimi.txt");
-  mkfifo((cartella / "Combinations06.txt").c_str(), 0600);
-  std::filesystem::create_symlink("/dev/null", cartella / "Combinations07.txt");
-  const struct {
-    std::vector<std::string> argomenti;
-    const char* errori;
-  } casi[] = {
-      {{"--forza", "."},
-       "terne-prepara: impossibile scrivere ./Combinations06.txt: non e' un file regolare\n"},
-      {{"."},
-       "terne-prepara: impossibile scrivere ./Combinations06.txt: non e' un file regolare\n"},
-  };
-  for (const auto& c : casi) {
-    Processo p(PREPARA_BIN, cartella.percorso, c.argomenti);
-    EXPECT_EQ(p.Attendi(30s), 1 << 8);
-    EXPECT_EQ(p.Errori(), c.errori);
-  }
-  std::filesystem::remove(cartella / "Combinations06.txt");
-  Processo p(PREPARA_BIN, cartella.percorso, {"."});
-  EXPECT_EQ(p.Attendi(30s), 1 << 8);
-  EXPECT_EQ(p.Errori(),
-            "terne-prepara: impossibile scrivere ./Combinations07.txt: non e' un file regolare\n");
-  std::filesystem::remove(cartella / "Combinations07.txt");
-  Processo cartellaAlPosto(PREPARA_BIN, cartella.percorso, {"."});
-  EXPECT_EQ(cartellaAlPosto.Attendi(30s), 1 << 8);
-  EXPECT_EQ(cartellaAlPosto.Errori(),
-            "terne-prepara: impossibile scrivere ./numeriPrimi.txt: e' una cartella\n");
-  std::filesystem::remove(cartella / "numeriPrimi.txt");
+  // What terne could not read is refused, with or without --forza, and never waited on; every
+  // other file is written all the same.
   mkfifo((cartella / "numeriPrimi.txt").c_str(), 0600);
-  Processo fifo(PREPARA_BIN, cartella.percorso, {"."});
-  EXPECT_EQ(fifo.Attendi(30s), 1 << 8);
-  EXPECT_EQ(fifo.Errori(),
-            "terne-prepara: impossibile scrivere ./numeriPrimi.txt: non e' un file regolare\n");
+  std::filesystem::create_directory(cartella / "Combinations06.txt");
+  std::filesystem::create_symlink("/dev/null", cartella / "Combinations07.txt");
+  const std::string prima = "terne-prepara: impossibile scrivere ./";
+  const std::string dopo = "; spostarlo o rimuoverlo, poi ripetere\n";
+  for (const char* forza : {"--forza", "--"}) {
+    Processo p(PREPARA_BIN, cartella.percorso, {forza, "."});
+    EXPECT_EQ(p.Attendi(30s), 1 << 8);
+    EXPECT_EQ(p.Errori(), prima + "Combinations06.txt: e' una cartella" + dopo + prima +
+                              "Combinations07.txt: non e' un file regolare" + dopo + prima +
+                              "numeriPrimi.txt: non e' un file regolare" + dopo);
+  }
+  EXPECT_TRUE(cartella.Esiste("Combinations19.txt"));
 }
 
 TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
@@ -436,6 +370,23 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
     const std::string dati((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     EXPECT_EQ(cartella.Leggi(nome), dati) << nome;
   }
+  // A file that fails the check for its permissions is written so that its user, who could not
+  // read it, can: terne-cerca, run as that user, then reads it.
+  chmod((cartella / "Combinations05.txt").c_str(), 0);
+  std::filesystem::permissions(cartella.percorso, std::filesystem::perms::all);
+  EXPECT_EQ(Processo(PREPARA_BIN, cartella.percorso, {}, {.senzaPrivilegi = true}).Attendi(), 0);
+  EXPECT_EQ(
+      Processo(CERCA_BIN, cartella.percorso, {"-q", "1", "20"}, {.senzaPrivilegi = true}).Attendi(),
+      0);
+  // A stop that comes between two files ends the run there, before the next check.
+  cartella.Rimuovi("Combinations04.txt");
+  Processo fermato(PREPARA_BIN, cartella.percorso, {},
+                   {.chiamata = 4, .azione = "SIGSTOP", .prefisso = "Combinations04"});
+  ASSERT_TRUE(fermato.AttendiFermo());  // at the rename, its last call
+  fermato.Segnala(SIGTERM);
+  fermato.Segnala(SIGCONT);
+  EXPECT_EQ(fermato.Attendi(), (128 + SIGTERM) << 8);
+  EXPECT_EQ(fermato.Uscita(), "Scritto ./Combinations04.txt\n");
 }
 
 }  // namespace

@@ -25,23 +25,20 @@ const char kConservato[] =
 
 const char kPrimiMancanti[] =
     "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file numeriPrimi.txt. "
-    "Inserire un carattere e premere invio per terminare... "
-    "\n Per crearlo, nella cartella di lavoro: terne-prepara\n";
+    "Inserire un carattere e premere invio per terminare... ";
 
 std::string PrimiInsufficienti(int n) {
   return "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
          "di " +
          std::to_string(n) +
          ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un carattere "
-         "e premere invio per terminare... \n Per calcolarli, nella cartella di lavoro: "
-         "terne-prepara\n";
+         "e premere invio per terminare... ";
 }
 
 std::string TabellaGuasta(const std::string& nome) {
   return "\n Il file " + nome +
          " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
-         "l'operazione. Inserire un carattere e premere invio per terminare... \n Per "
-         "prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
+         "l'operazione. Inserire un carattere e premere invio per terminare... ";
 }
 
 std::string Inizio(int domandeM = 1, int domandeN = 1) {
@@ -57,6 +54,7 @@ TEST(Terne, SmallRangesPrintEveryNewTripleAndWriteTheResultsFile) {
     const char* file;
     std::string console;
     std::string risultati;
+    std::string errori = "";
   } casi[] = {
       {"6\n8\nx\n", "triadiRettangole6-8.txt", Completa(Terna(8, 6, 10) + Terna(15, 8, 17)),
        "6,8,10\n8,15,17\n"},
@@ -66,12 +64,13 @@ TEST(Terne, SmallRangesPrintEveryNewTripleAndWriteTheResultsFile) {
       {"8\n8\nx\n", "triadiRettangole8-8.txt", Completa(Terna(15, 8, 17) + Terna(6, 8, 10)),
        "8,15,17\n6,8,10\n"},
       {"4\n4\nx\n", "triadiRettangole4-4.txt", Completa(Terna(3, 4, 5)), "3,4,5\n"},
-      {"9\n5\nx\n", "triadiRettangole9-5.txt", Completa(""), ""},
+      {"9\n5\nx\n", "triadiRettangole9-5.txt", Completa(""), "",
+       "terne: nessun cateto tra 9 e 5: M e' maggiore di N.\n"},
       {"1024\n1024\nx\n", "triadiRettangole1024-1024.txt", Completa(""), ""},
   };
   for (const auto& c : casi) {
     CartellaProva cartella("piccoli");
-    const Esito e = Terne(cartella, c.ingresso);
+    const Esito e = Terne(cartella, c.ingresso, {}, c.errori);
     EXPECT_EQ(e.codice, 0) << c.ingresso;
     EXPECT_EQ(e.uscita, c.console) << c.ingresso;
     EXPECT_EQ(cartella.Leggi(c.file), c.risultati) << c.ingresso;
@@ -158,44 +157,53 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
   const std::string danneggiato =
       "\n Il file numeriPrimi.txt e' danneggiato: non contiene i numeri primi in ordine. "
       "Prepararlo di nuovo con terne-prepara e poi ripetere l'operazione. Inserire un carattere e "
-      "premere invio per terminare... \n Per prepararlo di nuovo, nella cartella di lavoro: "
-      "terne-prepara\n";
+      "premere invio per terminare... ";
   const auto illeggibile = [](const std::string& motivo) {
     return "\n Il file numeriPrimi.txt non puo' essere letto (" + motivo +
            "). Creare di nuovo il file numeriPrimi.txt. Inserire un carattere e premere invio "
-           "per terminare... \n Per crearlo di nuovo, nella cartella di lavoro: terne-prepara\n";
+           "per terminare... ";
   };
-  const struct {
+  const std::string crearlo =
+      "terne: per creare numeriPrimi.txt, nella cartella di lavoro: terne-prepara\n";
+  const std::string prepararlo = Prepararlo("numeriPrimi.txt");
+  struct Caso {
     const char* nome;
     std::string primi;  // "-": no file
     std::string ingresso;
     std::string console;
+    std::string errori;
     std::function<void(const CartellaProva&)> prepara = nullptr;
     Opzioni opzioni = {};
-  } casi[] = {
-      {"mancante", "-", "7\n10\nx\n", Inizio() + kPrimiMancanti},
-      {"vuoto", "", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
-      {"troppo corto", "2\t3\t5\n", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10)},
-      {"solo a capo", "\n", "7\n100\nx\n", Inizio() + PrimiInsufficienti(100)},
-      {"M e N al massimo ammesso", "2\t3\n", "65535\n65535\nx\n",
-       Inizio() + PrimiInsufficienti(65535)},
-      {"lettere e campi vuoti", "2\t3\t\tcinque\t5\t7\n11\n", "6\n8\nx\n",
-       Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
-      {"CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
-       Completa(Terna(8, 6, 10) + Terna(15, 8, 17))},
-      {"una cifra cambiata", PrimiCambiati("3", "9"), "1\n40\nx\n", Inizio() + danneggiato},
-      {"un primo svuotato", PrimiCambiati("7", ""), "1\n40\nx\n", Inizio() + danneggiato},
-      {"un numero in piu'", PrimiCambiati("5", "4\t5"), "1\n40\nx\n", Inizio() + danneggiato},
-      {"corto e sbagliato", "2\t3\t4\n", "1\n40\nx\n", Inizio() + danneggiato},
-      {"una FIFO non si aspetta", "-", "1\n40\nx\n",
-       Inizio() + illeggibile("non e' un file regolare"),
-       [](const CartellaProva& c) { mkfifo((c / "numeriPrimi.txt").c_str(), 0600); }},
-      {"senza permesso di lettura",
-       PrimiCambiati("", ""),
-       "1\n40\nx\n",
-       Inizio() + illeggibile("permesso negato"),
-       [](const CartellaProva& c) { chmod((c / "numeriPrimi.txt").c_str(), 0); },
-       {.senzaPrivilegi = true}},
+  };
+  const Caso casi[] = {
+      Caso("mancante", "-", "7\n10\nx\n", Inizio() + kPrimiMancanti, crearlo),
+      Caso("vuoto", "", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10), prepararlo),
+      Caso("troppo corto", "2\t3\t5\n", "7\n10\nx\n", Inizio() + PrimiInsufficienti(10),
+           prepararlo),
+      Caso("solo a capo", "\n", "7\n100\nx\n", Inizio() + PrimiInsufficienti(100), prepararlo),
+      Caso("M e N al massimo ammesso", "2\t3\n", "65535\n65535\nx\n",
+           Inizio() + PrimiInsufficienti(65535), prepararlo),
+      Caso("lettere e campi vuoti", "2\t3\t\tcinque\t5\t7\n11\n", "6\n8\nx\n",
+           Completa(Terna(8, 6, 10) + Terna(15, 8, 17)), ""),
+      Caso("CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
+           Completa(Terna(8, 6, 10) + Terna(15, 8, 17)), ""),
+      Caso("una cifra cambiata", PrimiCambiati("3", "9"), "1\n40\nx\n", Inizio() + danneggiato,
+           prepararlo),
+      Caso("un primo svuotato", PrimiCambiati("7", ""), "1\n40\nx\n", Inizio() + danneggiato,
+           prepararlo),
+      Caso("un numero in piu'", PrimiCambiati("5", "4\t5"), "1\n40\nx\n", Inizio() + danneggiato,
+           prepararlo),
+      Caso("corto e sbagliato", "2\t3\t4\n", "1\n40\nx\n", Inizio() + danneggiato, prepararlo),
+      Caso("una FIFO non si aspetta, e va tolta prima di terne-prepara", "-", "1\n40\nx\n",
+           Inizio() + illeggibile("non e' un file regolare"),
+           "terne: per crearlo di nuovo, spostare o rimuovere numeriPrimi.txt, poi nella cartella "
+           "di "
+           "lavoro: terne-prepara\n",
+           [](const CartellaProva& c) { mkfifo((c / "numeriPrimi.txt").c_str(), 0600); }),
+      Caso("senza permesso di lettura", PrimiCambiati("", ""), "1\n40\nx\n",
+           Inizio() + illeggibile("permesso negato"), prepararlo,
+           [](const CartellaProva& c) { chmod((c / "numeriPrimi.txt").c_str(), 0); },
+           {.senzaPrivilegi = true}),
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
@@ -203,13 +211,13 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
     cartella.Rimuovi("numeriPrimi.txt");
     if (c.primi != "-") cartella.Scrivi("numeriPrimi.txt", c.primi);
     if (c.prepara) c.prepara(cartella);
-    const Esito e = Terne(cartella, c.ingresso, c.opzioni);
+    const Esito e = Terne(cartella, c.ingresso, c.opzioni, c.errori);
     EXPECT_EQ(e.codice, 0) << c.nome;
     EXPECT_EQ(e.uscita, c.console) << c.nome;
   }
   CartellaProva cartella("primi_nessun_file");
   cartella.Rimuovi("numeriPrimi.txt");
-  Terne(cartella, "7\n10\nx\n");
+  Terne(cartella, "7\n10\nx\n", {}, crearlo);
   EXPECT_FALSE(cartella.Esiste("triadiRettangole7-10.txt"));
 }
 
@@ -226,7 +234,7 @@ void ControllaTabelleGuaste(const std::function<std::string(const std::string&)>
     cartella.Rimuovi(nome);
     const std::string guastata = guasta(buona);
     if (guastata != "-") cartella.Scrivi(nome, guastata);
-    const Esito e = Terne(cartella, "6\n8\nx\n");
+    const Esito e = Terne(cartella, "6\n8\nx\n", {}, Prepararlo(nome));
     EXPECT_EQ(e.codice, 0) << nome;
     EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle(n - 1) + TabellaGuasta(nome)) << nome;
     EXPECT_FALSE(cartella.Esiste("triadiRettangole6-8.txt")) << nome;
@@ -273,260 +281,234 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
   const std::string pieno = "\nScrittura non riuscita (spazio esaurito sul disco): il file ";
   const std::string mille = "triadiRettangole1-3000.txt";
   const Guasto casi[] = {
-      {"disco pieno da subito",
-       [](const CartellaProva&) {},
-       "4\n4\nx\n",
-       {.senzaPausa = true, .limiteScrittura = 0},
-       1,
-       [&](const Processo& p, const CartellaProva&) {
-         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) + pieno +
-                                   "triadiRettangole4-4.txt non contiene nessuna terna.\n" +
-                                   testi::kChiusura);
-         EXPECT_EQ(p.Errori(), "");
-       }},
-      {"sincronizzazione col disco non riuscita",
-       [](const CartellaProva&) {},
-       "4\n4\nx\n",
-       {.senzaPausa = true, .fsyncGuasto = "1"},
-       1,
-       [](const Processo& p, const CartellaProva& c) {
-         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) +
-                                   "\nScrittura non riuscita (errore di lettura o scrittura sul "
-                                   "dispositivo): il file triadiRettangole4-4.txt contiene tutte "
-                                   "le terne trovate fino al cateto 4.\n" +
-                                   testi::kChiusura);
-         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
-       }},
-      {"una scrittura che non prende nulla e non dice perche'",
-       [](const CartellaProva&) {},
-       "1\n3000\nx\n",
-       {.senzaPausa = true, .limiteScrittura = 16384, .scritturaNulla = true},
-       1,
-       [&](const Processo& p, const CartellaProva& c) {
-         const int k = CatetoNominato(p.Uscita());
-         EXPECT_NE(p.Uscita().find("\nScrittura non riuscita (errore di lettura o scrittura sul "
+      Guasto("disco pieno da subito", nullptr, "4\n4\nx\n",
+             {.senzaPausa = true, .limiteScrittura = 0}, 1,
+             [&](const Processo& p, const CartellaProva&) {
+               EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + Terna(3, 4, 5) + pieno +
+                                         "triadiRettangole4-4.txt non contiene nessuna terna.\n" +
+                                         testi::kChiusura);
+               EXPECT_EQ(p.Errori(), "");
+             }),
+      Guasto("sincronizzazione col disco non riuscita", nullptr, "4\n4\nx\n",
+             {.senzaPausa = true, .fsyncGuasto = "1"}, 1,
+             [](const Processo& p, const CartellaProva& c) {
+               EXPECT_EQ(p.Uscita(),
+                         Inizio() + testi::Tabelle() + Terna(3, 4, 5) +
+                             "\nScrittura non riuscita (errore di lettura o scrittura sul "
+                             "dispositivo): il file triadiRettangole4-4.txt contiene tutte "
+                             "le terne trovate fino al cateto 4.\n" +
+                             testi::kChiusura);
+               EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+             }),
+      Guasto("una scrittura che non prende nulla e non dice perche'", nullptr, "1\n3000\nx\n",
+             {.senzaPausa = true, .limiteScrittura = 16384, .scritturaNulla = true}, 1,
+             [&](const Processo& p, const CartellaProva& c) {
+               const int k = CatetoNominato(p.Uscita());
+               EXPECT_NE(
+                   p.Uscita().find("\nScrittura non riuscita (errore di lettura o scrittura sul "
                                    "dispositivo): il file " +
                                    mille + " contiene tutte le terne trovate fino al cateto " +
                                    std::to_string(k) + ".\n"),
                    std::string::npos);
-         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
-       }},
-      {"un file che non si puo' sincronizzare, come un dispositivo",
-       [](const CartellaProva&) {},
-       "4\n4\nx\n",
-       {.senzaPausa = true, .fsyncGuasto = "EINVAL"},
-       0,
-       [](const Processo& p, const CartellaProva& c) {
-         EXPECT_EQ(p.Uscita(), Completa(Terna(3, 4, 5)));
-         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
-       }},
-      {"un file precedente e' conservato",
-       [](const CartellaProva& c) { c.Scrivi("triadiRettangole4-4.txt", "vecchio\n"); },
-       "4\n4\nx\n",
-       {.senzaPausa = true},
-       0,
-       [](const Processo& p, const CartellaProva& c) {
-         EXPECT_EQ(p.Uscita(),
-                   Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
-         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt.~1~"), "vecchio\n");
-         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
-       }},
-      {"un collegamento simbolico al posto del file",
-       [](const CartellaProva& c) {
-         c.Scrivi("bersaglio.txt", "intatto\n");
-         std::filesystem::create_symlink("bersaglio.txt", c / "triadiRettangole4-4.txt");
-       },
-       "4\n4\nx\n",
-       {.senzaPausa = true},
-       0,
-       [](const Processo& p, const CartellaProva& c) {
-         EXPECT_EQ(p.Uscita(),
-                   Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) + testi::kChiusura);
-         EXPECT_EQ(c.Leggi("bersaglio.txt"), "intatto\n");
-         EXPECT_TRUE(std::filesystem::is_symlink(c / "triadiRettangole4-4.txt.~1~"));
-         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
-       }},
-      {"una seconda esecuzione dello stesso intervallo nella stessa cartella",
-       [](const CartellaProva&) {},
-       "1\n3000\nx\n",
-       {.senzaPausa = true, .fermaDopo = 4096},
-       0,
-       [&](const Processo&, const CartellaProva& c) {
-         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, 3000));
-       },
-       [&](Processo&, const CartellaProva& c) {
-         Processo seconda(TERNE_BIN, c.percorso, {}, {.senzaPausa = true});
-         seconda.Scrivi("1\n3000\nx\n");
-         EXPECT_EQ(seconda.Attendi(), 0);
-         EXPECT_EQ(seconda.Uscita(),
-                   Inizio() + testi::Tabelle() + "\n Il file " + mille +
-                       " e' gia' in scrittura da un'altra esecuzione di terne in questa cartella. "
-                       "Attendere che finisca e poi ripetere l'operazione. Inserire un carattere "
-                       "e premere invio per terminare... ");
-       }},
-      {"il file spostato durante la ricerca, un altro al suo posto, poi il disco pieno",
-       [](const CartellaProva&) {},
-       "1\n3000\nx\n",
-       {.senzaPausa = true, .limiteScrittura = 16384, .fermaDopo = 4096},
-       1,
-       [&](const Processo& p, const CartellaProva& c) {
-         const int k = CatetoNominato(p.Uscita());
-         ASSERT_GT(k, 100);
-         EXPECT_NE(p.Uscita().find("il file " + (c / (mille + ".spostato")).string() +
-                                   " contiene tutte le terne trovate fino al cateto "),
-                   std::string::npos);
-         EXPECT_EQ(c.Leggi(mille + ".spostato"), FileDiUnaRicerca(1, k));
-         EXPECT_EQ(c.Leggi(mille), "un altro file\n");
-       },
-       [&](Processo&, const CartellaProva& c) {
-         std::filesystem::rename(c / mille, c / (mille + ".spostato"));
-         c.Scrivi(mille, "un altro file\n");
-       }},
-      {"il file rinominato da un altro tra l'apertura e il blocco: se ne crea uno nuovo",
-       [](const CartellaProva&) {},
-       "4\n4\nx\n",
-       {.senzaPausa = true, .spostaAlBlocco = "preso.txt"},
-       0,
-       [](const Processo& p, const CartellaProva& c) {
-         EXPECT_EQ(p.Uscita(), Completa(Terna(3, 4, 5)));
-         EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
-         EXPECT_EQ(c.Leggi("preso.txt"), "");
-       }},
-      {"una FIFO al posto del file dei risultati: rifiutata, non scritta",
-       [](const CartellaProva& c) { mkfifo((c / "triadiRettangole4-4.txt").c_str(), 0600); },
-       "4\n4\nx\n",
-       {},
-       0,
-       [](const Processo& p, const CartellaProva& c) {
-         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() +
-                                   "\n Il file triadiRettangole4-4.txt non puo' essere creato "
-                                   "(non e' un file regolare). Controllare la cartella di lavoro e "
-                                   "ripetere l'operazione. Inserire un carattere e premere invio "
-                                   "per terminare... ");
-         EXPECT_TRUE(std::filesystem::is_fifo(c / "triadiRettangole4-4.txt"));
-       }},
-      {"il file spostato durante una ricerca che finisce: si dice dove e' ora",
-       [](const CartellaProva&) {},
-       "1\n3000\nx\n",
-       {.senzaPausa = true, .fermaDopo = 4096},
-       0,
-       [&](const Processo& p, const CartellaProva& c) {
-         const std::string fine = "Il file " + mille +
-                                  " e' stato spostato durante la ricerca: ora e' " +
-                                  (c / "altrove.txt").string() + ".\n" + testi::kChiusura;
-         EXPECT_EQ(p.Uscita().substr(p.Uscita().size() - fine.size()), fine);
-         EXPECT_EQ(c.Leggi("altrove.txt"), FileDiUnaRicerca(1, 3000));
-       },
-       [&](Processo&, const CartellaProva& c) {
-         std::filesystem::rename(c / mille, c / "altrove.txt");
-       }},
-      {"il file cancellato durante la ricerca: le terne sono perse, e lo si dice",
-       [](const CartellaProva&) {},
-       "1\n3000\nx\n",
-       {.senzaPausa = true, .fermaDopo = 4096},
-       1,
-       [&](const Processo& p, const CartellaProva&) {
-         const std::string fine = "\nIl file " + mille +
-                                  " e' stato cancellato durante la ricerca: le terne trovate "
-                                  "sono andate perse con il file.\n" +
-                                  testi::kChiusura;
-         EXPECT_EQ(p.Uscita().substr(p.Uscita().size() - fine.size()), fine);
-       },
-       [&](Processo&, const CartellaProva& c) { c.Rimuovi(mille); }},
-      {"console chiusa durante la pausa",
-       [](const CartellaProva&) {},
-       "1\n300\nx\n",
-       {.chiudiUscitaDopo = 5 + 16 + 1},  // the banner, the tables and the first triple
-       1,
-       [&](const Processo& p, const CartellaProva& c) {
-         const int l = CatetoNominato(p.Errori());
-         EXPECT_EQ(p.Errori(),
-                   "terne: impossibile scrivere sulla console; il file "
-                   "triadiRettangole1-300.txt contiene tutte le terne trovate fino "
-                   "al cateto " +
-                       std::to_string(l) + ".\n");
-         EXPECT_EQ(c.Leggi("triadiRettangole1-300.txt"), FileDiUnaRicerca(1, l));
-       }},
-      {"console chiusa dopo 40 righe, come da | head -n 40",
-       [](const CartellaProva&) {},
-       "1\n3000\nx\n",
-       {.senzaPausa = true, .chiudiUscitaDopo = 40},
-       1,
-       [&](const Processo& p, const CartellaProva& c) {
-         const std::string e = p.Errori();
-         const int l = CatetoNominato(e);
-         EXPECT_EQ(e, "terne: impossibile scrivere sulla console; il file " + mille +
-                          " contiene tutte le terne trovate fino al cateto " + std::to_string(l) +
-                          ".\n");
-         EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, l));
-       }},
-      {"console su /dev/full",
-       [](const CartellaProva&) {},
-       "4\n4\nx\n",
-       {.uscita = "/dev/full"},
-       1,
-       [](const Processo& p, const CartellaProva& c) {
-         EXPECT_EQ(p.Errori(), "terne: impossibile scrivere sulla console.\n");
-         EXPECT_FALSE(c.Esiste("triadiRettangole4-4.txt"));
-       }},
-      {"numeriPrimi.txt e' una cartella",
-       [](const CartellaProva& c) {
-         c.Rimuovi("numeriPrimi.txt");
-         std::filesystem::create_directory(c / "numeriPrimi.txt");
-       },
-       "7\n10\nx\n",
-       {},
-       0,
-       [](const Processo& p, const CartellaProva&) {
-         EXPECT_EQ(p.Uscita(), Inizio() +
-                                   "\n Il file numeriPrimi.txt non puo' essere letto (e' una "
-                                   "cartella). Creare di nuovo il file numeriPrimi.txt. Inserire "
-                                   "un carattere e premere invio per terminare... \n Per crearlo "
-                                   "di nuovo, nella cartella di lavoro: terne-prepara\n");
-       }},
-      {"Combinations07.txt e' una cartella",
-       [](const CartellaProva& c) {
-         c.Rimuovi("Combinations07.txt");
-         std::filesystem::create_directory(c / "Combinations07.txt");
-       },
-       "6\n8\nx\n",
-       {},
-       0,
-       [](const Processo& p, const CartellaProva&) {
-         EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle(6) +
-                                   "\n Il file Combinations07.txt non puo' essere letto (e' una "
-                                   "cartella). Prepararlo di nuovo con terne-prepara e poi "
-                                   "ripetere l'operazione. Inserire un carattere e premere invio "
-                                   "per terminare... \n Per prepararlo di nuovo, nella cartella "
-                                   "di lavoro: terne-prepara\n");
-       }},
-      {"Combinations07.txt e' una FIFO: non si aspetta",
-       [](const CartellaProva& c) {
-         c.Rimuovi("Combinations07.txt");
-         mkfifo((c / "Combinations07.txt").c_str(), 0600);
-       },
-       "6\n8\nx\n",
-       {},
-       0,
-       [](const Processo& p, const CartellaProva&) {
-         EXPECT_NE(p.Uscita().find("\n Il file Combinations07.txt non puo' essere letto (non e' "
-                                   "un file regolare). Prepararlo di nuovo con terne-prepara"),
-                   std::string::npos);
-       }},
+               EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+             }),
+      Guasto("un file che non si puo' sincronizzare, come un dispositivo", nullptr, "4\n4\nx\n",
+             {.senzaPausa = true, .fsyncGuasto = "EINVAL"}, 0,
+             [](const Processo& p, const CartellaProva& c) {
+               EXPECT_EQ(p.Uscita(), Completa(Terna(3, 4, 5)));
+               EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+             }),
+      Guasto(
+          "un file precedente e' conservato",
+          [](const CartellaProva& c) { c.Scrivi("triadiRettangole4-4.txt", "vecchio\n"); },
+          "4\n4\nx\n", {.senzaPausa = true}, 0,
+          [](const Processo& p, const CartellaProva& c) {
+            EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) +
+                                      testi::kChiusura);
+            EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt.~1~"), "vecchio\n");
+            EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+          }),
+      Guasto(
+          "un collegamento simbolico al posto del file",
+          [](const CartellaProva& c) {
+            c.Scrivi("bersaglio.txt", "intatto\n");
+            std::filesystem::create_symlink("bersaglio.txt", c / "triadiRettangole4-4.txt");
+          },
+          "4\n4\nx\n", {.senzaPausa = true}, 0,
+          [](const Processo& p, const CartellaProva& c) {
+            EXPECT_EQ(p.Uscita(), Inizio() + testi::Tabelle() + kConservato + Terna(3, 4, 5) +
+                                      testi::kChiusura);
+            EXPECT_EQ(c.Leggi("bersaglio.txt"), "intatto\n");
+            EXPECT_TRUE(std::filesystem::is_symlink(c / "triadiRettangole4-4.txt.~1~"));
+            EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+          }),
+      Guasto(
+          "una seconda esecuzione dello stesso intervallo nella stessa cartella", nullptr,
+          "1\n3000\nx\n", {.senzaPausa = true, .fermaDopo = 4096}, 0,
+          [&](const Processo&, const CartellaProva& c) {
+            EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, 3000));
+          },
+          [&](Processo&, const CartellaProva& c) {
+            Processo seconda(TERNE_BIN, c.percorso, {}, {.senzaPausa = true});
+            seconda.Scrivi("1\n3000\nx\n");
+            EXPECT_EQ(seconda.Attendi(), 0);
+            EXPECT_EQ(
+                seconda.Uscita(),
+                Inizio() + testi::Tabelle() + "\n Il file " + mille +
+                    " e' gia' in scrittura da un'altra esecuzione di terne in questa cartella. "
+                    "Attendere che finisca e poi ripetere l'operazione. Inserire un carattere "
+                    "e premere invio per terminare... ");
+          }),
+      Guasto(
+          "il file spostato durante la ricerca, un altro al suo posto, poi il disco pieno", nullptr,
+          "1\n3000\nx\n", {.senzaPausa = true, .limiteScrittura = 16384, .fermaDopo = 4096}, 1,
+          [&](const Processo& p, const CartellaProva& c) {
+            const int k = CatetoNominato(p.Uscita());
+            ASSERT_GT(k, 100);
+            EXPECT_NE(p.Uscita().find("il file " + (c / (mille + ".spostato")).string() +
+                                      " contiene tutte le terne trovate fino al cateto "),
+                      std::string::npos);
+            EXPECT_EQ(c.Leggi(mille + ".spostato"), FileDiUnaRicerca(1, k));
+            EXPECT_EQ(c.Leggi(mille), "un altro file\n");
+          },
+          [&](Processo&, const CartellaProva& c) {
+            std::filesystem::rename(c / mille, c / (mille + ".spostato"));
+            c.Scrivi(mille, "un altro file\n");
+          }),
+      Guasto("il file rinominato da un altro tra l'apertura e il blocco: se ne crea uno nuovo",
+             nullptr, "4\n4\nx\n", {.senzaPausa = true, .spostaAlBlocco = "preso.txt"}, 0,
+             [](const Processo& p, const CartellaProva& c) {
+               EXPECT_EQ(p.Uscita(), Completa(Terna(3, 4, 5)));
+               EXPECT_EQ(c.Leggi("triadiRettangole4-4.txt"), "3,4,5\n");
+               EXPECT_EQ(c.Leggi("preso.txt"), "");
+             }),
+      Guasto(
+          "una FIFO al posto del file dei risultati: rifiutata, non scritta",
+          [](const CartellaProva& c) { mkfifo((c / "triadiRettangole4-4.txt").c_str(), 0600); },
+          "4\n4\nx\n", {}, 0,
+          [](const Processo& p, const CartellaProva& c) {
+            EXPECT_EQ(p.Uscita(),
+                      Inizio() + testi::Tabelle() +
+                          "\n Il file triadiRettangole4-4.txt non puo' essere creato "
+                          "(non e' un file regolare). Controllare la cartella di lavoro e "
+                          "ripetere l'operazione. Inserire un carattere e premere invio "
+                          "per terminare... ");
+            EXPECT_TRUE(std::filesystem::is_fifo(c / "triadiRettangole4-4.txt"));
+          }),
+      Guasto(
+          "il file spostato durante una ricerca che finisce: si dice dove e' ora", nullptr,
+          "1\n3000\nx\n", {.senzaPausa = true, .fermaDopo = 4096}, 0,
+          [&](const Processo& p, const CartellaProva& c) {
+            const std::string fine = "Il file " + mille +
+                                     " e' stato spostato durante la ricerca: ora e' " +
+                                     (c / "altrove.txt").string() + ".\n" + testi::kChiusura;
+            EXPECT_EQ(p.Uscita().substr(p.Uscita().size() - fine.size()), fine);
+            EXPECT_EQ(c.Leggi("altrove.txt"), FileDiUnaRicerca(1, 3000));
+          },
+          [&](Processo&, const CartellaProva& c) {
+            std::filesystem::rename(c / mille, c / "altrove.txt");
+          }),
+      Guasto(
+          "il file cancellato durante la ricerca: le terne sono perse, e lo si dice", nullptr,
+          "1\n3000\nx\n", {.senzaPausa = true, .fermaDopo = 4096}, 1,
+          [&](const Processo& p, const CartellaProva&) {
+            const std::string fine = "\nIl file " + mille +
+                                     " e' stato cancellato durante la ricerca: le terne trovate "
+                                     "sono andate perse con il file.\n" +
+                                     testi::kChiusura;
+            EXPECT_EQ(p.Uscita().substr(p.Uscita().size() - fine.size()), fine);
+          },
+          [&](Processo&, const CartellaProva& c) { c.Rimuovi(mille); }),
+      Guasto("console chiusa durante la pausa", nullptr, "1\n300\nx\n",
+             {.chiudiUscitaDopo = 5 + 16 + 1},  // the banner, the tables and the first triple
+             1,
+             [&](const Processo& p, const CartellaProva& c) {
+               const int l = CatetoNominato(p.Errori());
+               EXPECT_EQ(p.Errori(),
+                         "terne: impossibile scrivere sulla console; il file "
+                         "triadiRettangole1-300.txt contiene tutte le terne trovate fino "
+                         "al cateto " +
+                             std::to_string(l) + ".\n");
+               EXPECT_EQ(c.Leggi("triadiRettangole1-300.txt"), FileDiUnaRicerca(1, l));
+             }),
+      Guasto("console chiusa dopo 40 righe, come da | head -n 40", nullptr, "1\n3000\nx\n",
+             {.senzaPausa = true, .chiudiUscitaDopo = 40}, 1,
+             [&](const Processo& p, const CartellaProva& c) {
+               const std::string e = p.Errori();
+               const int l = CatetoNominato(e);
+               EXPECT_EQ(e, "terne: impossibile scrivere sulla console; il file " + mille +
+                                " contiene tutte le terne trovate fino al cateto " +
+                                std::to_string(l) + ".\n");
+               EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, l));
+             }),
+      Guasto("console su /dev/full", nullptr, "4\n4\nx\n", {.uscita = "/dev/full"}, 1,
+             [](const Processo& p, const CartellaProva& c) {
+               EXPECT_EQ(p.Errori(), "terne: impossibile scrivere sulla console.\n");
+               EXPECT_FALSE(c.Esiste("triadiRettangole4-4.txt"));
+             }),
+      Guasto(
+          "numeriPrimi.txt e' una cartella",
+          [](const CartellaProva& c) {
+            c.Rimuovi("numeriPrimi.txt");
+            std::filesystem::create_directory(c / "numeriPrimi.txt");
+          },
+          "7\n10\nx\n", {}, 0,
+          [](const Processo& p, const CartellaProva&) {
+            EXPECT_EQ(p.Uscita(),
+                      Inizio() +
+                          "\n Il file numeriPrimi.txt non puo' essere letto (e' una "
+                          "cartella). Creare di nuovo il file numeriPrimi.txt. Inserire "
+                          "un carattere e premere invio per terminare... ");
+            EXPECT_EQ(
+                p.Errori(),
+                "terne: per crearlo di nuovo, spostare o rimuovere numeriPrimi.txt, poi nella "
+                "cartella di lavoro: terne-prepara\n");
+          }),
+      Guasto(
+          "Combinations07.txt e' una cartella",
+          [](const CartellaProva& c) {
+            c.Rimuovi("Combinations07.txt");
+            std::filesystem::create_directory(c / "Combinations07.txt");
+          },
+          "6\n8\nx\n", {}, 0,
+          [](const Processo& p, const CartellaProva&) {
+            EXPECT_EQ(p.Uscita(),
+                      Inizio() + testi::Tabelle(6) +
+                          "\n Il file Combinations07.txt non puo' essere letto (e' una "
+                          "cartella). Prepararlo di nuovo con terne-prepara e poi "
+                          "ripetere l'operazione. Inserire un carattere e premere invio "
+                          "per terminare... ");
+          }),
+      Guasto(
+          "Combinations07.txt e' una FIFO: non si aspetta; tolta, terne-prepara la riscrive",
+          [](const CartellaProva& c) {
+            c.Rimuovi("Combinations07.txt");
+            mkfifo((c / "Combinations07.txt").c_str(), 0600);
+          },
+          "6\n8\nx\n", {}, 0,
+          [](const Processo& p, const CartellaProva& c) {
+            EXPECT_NE(p.Uscita().find("\n Il file Combinations07.txt non puo' essere letto (non e' "
+                                      "un file regolare). Prepararlo di nuovo con terne-prepara"),
+                      std::string::npos);
+            EXPECT_EQ(p.Errori(),
+                      "terne: per crearlo di nuovo, spostare o rimuovere "
+                      "Combinations07.txt, poi nella cartella di lavoro: terne-prepara\n");
+            c.Rimuovi("Combinations07.txt");
+            EXPECT_EQ(Processo(PREPARA_BIN, c.percorso).Attendi(), 0);
+            EXPECT_EQ(Terne(c, "6\n8\nx\n").uscita, Completa(Terna(8, 6, 10) + Terna(15, 8, 17)));
+          }),
 #ifndef TERNE_SANITIZZATO
-      {"memoria insufficiente per le tabelle",
-       [](const CartellaProva&) {},
-       "4\n4\nx\n",
-       {.memoria = 40000 * 1024},
-       1,
-       [](const Processo& p, const CartellaProva&) {
-         EXPECT_EQ(p.Errori(),
-                   "terne: memoria insufficiente (le tabelle delle combinazioni richiedono "
+      Guasto("memoria insufficiente per le tabelle", nullptr, "4\n4\nx\n",
+             {.memoria = 40000 * 1024}, 1,
+             [](const Processo& p, const CartellaProva&) {
+               EXPECT_EQ(
+                   p.Errori(),
+                   "terne: memoria insufficiente per le tabelle delle combinazioni (richiedono "
                    "circa 60 MB).\n");
-         const std::string u = p.Uscita();
-         EXPECT_EQ(u.rfind(Inizio(), 0), 0u);
-         EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);
-       }},
+               const std::string u = p.Uscita();
+               EXPECT_EQ(u.rfind(Inizio(), 0), 0u);
+               EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);
+             }),
 #endif
   };
   for (const auto& c : casi) ControllaGuasto(c);

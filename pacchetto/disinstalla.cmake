@@ -1,12 +1,25 @@
-# Removes the files that the last `cmake --install` of this build put in place, as it listed
-# them in install_manifest.txt; run from the build folder by the target "uninstall".
-if(NOT EXISTS install_manifest.txt)
-  message(FATAL_ERROR "Manca install_manifest.txt: questa build non e' stata installata.")
+# Removes what the last `cmake --install` of this build to a prefix put there, as installati.txt
+# lists it (the prefix, then every file), and the folders under that prefix that this leaves
+# empty; run from the build folder by the target "uninstall".
+if(NOT EXISTS installati.txt)
+  message(FATAL_ERROR "Manca installati.txt: questa build non e' stata installata in un prefisso.")
 endif()
-file(STRINGS install_manifest.txt installati)
+file(STRINGS installati.txt installati)
+list(POP_FRONT installati prefisso)
 foreach(file IN LISTS installati)
   if(EXISTS "${file}" OR IS_SYMLINK "${file}")
     file(REMOVE "${file}")
     message(STATUS "Rimosso ${file}")
   endif()
+  # Its folders up to the prefix, each once it holds nothing more: rmdir takes only empty ones.
+  get_filename_component(cartella "${file}" DIRECTORY)
+  cmake_path(IS_PREFIX prefisso "${cartella}" NORMALIZE dentro)
+  while(dentro AND NOT cartella STREQUAL prefisso)
+    execute_process(COMMAND rmdir "${cartella}" RESULT_VARIABLE esito ERROR_QUIET)
+    if(NOT esito EQUAL 0)
+      break()
+    endif()
+    message(STATUS "Rimossa la cartella ${cartella}")
+    get_filename_component(cartella "${cartella}" DIRECTORY)
+  endwhile()
 endforeach()

@@ -33,18 +33,29 @@ void leggiPezzo(std::istream& file, char (&riga)[kPezzo + 1]) {
 
 }  // namespace
 
+namespace {
+
+// Reads the field that starts at p into *destinazione and returns where the next one starts
+// (past its TAB); null, with *destinazione -1, when no field starts at p (the end of the line).
+const char* campoDa(const char* p, numero* destinazione) {
+  *destinazione = -1;
+  if (*p == '\0') return nullptr;
+  *destinazione = 0;
+  for (; *p != '\t' && *p != '\0'; ++p) {
+    accodaCifra(*destinazione, (*p >= '0' && *p <= '9') ? *p - '0' : 0);
+  }
+  return *p == '\t' ? p + 1 : p;
+}
+
+}  // namespace
+
 void leggiCampo(const char* riga, numero* destinazione, int k) {
   *destinazione = -1;
-  int i = 0;
   for (int salti = 0; salti < k; ++salti) {
-    while (riga[i] != '\t' && riga[i] != '\0') ++i;
-    if (riga[i] == '\t') ++i;
+    while (*riga != '\t' && *riga != '\0') ++riga;
+    if (*riga == '\t') ++riga;
   }
-  if (riga[i] == '\0') return;
-  *destinazione = 0;
-  for (; riga[i] != '\t' && riga[i] != '\0'; ++i) {
-    accodaCifra(*destinazione, (riga[i] >= '0' && riga[i] <= '9') ? riga[i] - '0' : 0);
-  }
+  campoDa(riga, destinazione);
 }
 
 namespace {
@@ -77,9 +88,10 @@ int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo, int* mot
       if (motivo != nullptr) *motivo = ingresso.erroreLettura();
       return -2;
     }
-    for (int k = 0;; ++k) {
-      leggiCampo(riga, &valore, k);
-      if (valore == numero(-1)) break;
+    // The fields in turn, as leggiCampo gives them for k = 0, 1, … without walking the line again.
+    for (const char* campo = campoDa(riga, &valore); campo != nullptr;
+         campo = campoDa(campo, &valore)) {
+      if (valore == numero(0)) continue;  // no entry: a node for it would only cost memory
       corrente->value = valore;
       if (!(valore < limite)) {
         corrente->next = nullptr;
@@ -109,42 +121,34 @@ bool soloPrimi(const _myElement* primo) {
   return true;
 }
 
-bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out) {
+bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out, std::ostream& err) {
   const numero limite(N.intero() + 1);
   primi = new _myElement;
   int motivo = 0;
   const int esito = caricaPrimi("numeriPrimi.txt", limite, primi, &motivo);
+  const bool danneggiato = esito >= 0 && !soloPrimi(primi);
+  if (esito == 1 && !danneggiato) return true;
+  err << "terne: " << comePreparare("numeriPrimi.txt", esito == -1 ? ENOENT : motivo) << "\n";
   if (esito == -1) {
     out << "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
-           "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... "
-        << "\n Per crearlo, nella cartella di lavoro: terne-prepara\n";
-    return false;
-  }
-  if (esito == -2) {
+           "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ";
+  } else if (esito == -2) {
     out << "\n Il file numeriPrimi.txt non puo' essere letto (" << motivoErrore(motivo)
         << "). Creare di nuovo il file numeriPrimi.txt. Inserire un carattere e premere invio "
-           "per terminare... "
-        << "\n Per crearlo di nuovo, nella cartella di lavoro: terne-prepara\n";
-    return false;
-  }
-  if (!soloPrimi(primi)) {
+           "per terminare... ";
+  } else if (danneggiato) {
     out << "\n Il file numeriPrimi.txt e' danneggiato: non contiene i numeri primi in ordine. "
            "Prepararlo di nuovo con terne-prepara e poi ripetere l'operazione. Inserire un "
-           "carattere e premere invio per terminare... "
-        << "\n Per prepararlo di nuovo, nella cartella di lavoro: terne-prepara\n";
-    return false;
-  }
-  if (esito == 0) {
+           "carattere e premere invio per terminare... ";
+  } else {
     // terne-prepara writes the primes up to the largest leg terne takes: enough for any run.
     out << "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
            "di "
         << N
         << ". \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
-           "carattere e premere invio per terminare... "
-        << "\n Per calcolarli, nella cartella di lavoro: terne-prepara\n";
-    return false;
+           "carattere e premere invio per terminare... ";
   }
-  return true;
+  return false;
 }
 
 namespace {

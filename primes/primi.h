@@ -12,9 +12,10 @@
 #include "numero/numero.h"
 
 // Reads numbers in file order into the chain that starts at `primo` (a node the caller made
-// and owns with the rest), stopping after the first value >= limite. Returns -1 when the file
-// does not exist, -2 when it cannot be read (no permission, a folder, anything but a regular
-// file, which is never waited on, a failing disk; *motivo then gets why, an errno value or
+// and owns with the rest), stopping after the first value >= limite. Fields that read as 0 are
+// no entries and get no node, so the memory taken is bounded by the values kept. Returns -1 when
+// the file does not exist, -2 when it cannot be read (no permission, a folder, anything but a
+// regular file, which is never waited on, a failing disk; *motivo then gets why, an errno value or
 // kNonUnFile), 0 when it ends before such a value (the chain then ends with a node of value 0),
 // 1 when the table is complete.
 int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo, int* motivo = nullptr);
@@ -31,9 +32,9 @@ void leggiCampo(const char* riga, numero* destinazione, int k);
 
 // The prime-table phase of the run: loads "numeriPrimi.txt" up to the first value above N into
 // a new chain held in `primi`. On a missing, unreadable, damaged (not the primes) or too short
-// file prints the message that asks the user to prepare it and returns false; the chain is the
-// caller's in every case.
-bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out);
+// file prints on err the command that prepares it, then on out the message that asks the user
+// to prepare it, and returns false; the chain is the caller's in every case.
+bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out, std::ostream& err);
 
 // Appends the prime factors of x to the list at *testa, smallest first, with multiplicity, by
 // trial division in table order. Entries below 2

@@ -59,8 +59,8 @@ TEST_F(FilePrimi, LoaderCases) {
       {"tab troppo corto", "2\t3\t5\t7\n11\t13\n", 14, 0, {2, 3, 5, 7, 11, 13, 0}, true},
       {"blanchi non separano", "2 3 5\n", 2, 1, {20305}, false},
       {"lettere come zero", "1x3\n", 100, 1, {103}, false},
-      {"tab iniziale e finale", "\t5\t\n7\n", 6, 1, {0, 5, 7}, false},
-      {"campi vuoti", "2\t\t3\n", 3, 1, {2, 0, 3}, true},
+      {"tab iniziale e finale", "\t5\t\n7\n", 6, 1, {5, 7}, false},
+      {"campi vuoti, passati oltre", "2\t\t0\t3\n", 3, 1, {2, 3}, true},
       {"CRLF", "2\r\n3\r\n5\r\n", 4, 1, {2, 3, 5}, true},
       {"ultima riga senza a capo", "2\n3", 3, 1, {2, 3}, true},
       {"primo gia al limite", "7\t9\n", 5, 1, {7}, false},
@@ -217,24 +217,25 @@ TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
   std::filesystem::create_directories(cartella);
   std::filesystem::current_path(cartella);
   std::ostringstream out;
+  std::ostringstream err;
   _myElement* primi = nullptr;
-  EXPECT_FALSE(caricaFasePrimi(numero(10), primi, out));
+  EXPECT_FALSE(caricaFasePrimi(numero(10), primi, out, err));
   EXPECT_EQ(out.str(),
             "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
-            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... \n Per "
-            "crearlo, nella cartella di lavoro: terne-prepara\n");
+            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ");
+  EXPECT_EQ(err.str(),
+            "terne: per creare numeriPrimi.txt, nella cartella di lavoro: terne-prepara\n");
   rilasciaLista(primi);
   std::ofstream("numeriPrimi.txt") << "2\t3\t5\t7\t11\n";
   out.str("");
-  EXPECT_FALSE(caricaFasePrimi(numero(11), primi, out));
+  EXPECT_FALSE(caricaFasePrimi(numero(11), primi, out, err));
   EXPECT_EQ(out.str(),
             "Nel file numeriPrimi.txt non ci sono abbastanza numeri primi per calcolare i fattori "
             "di 11. \n Calcolare piu' numeri primi e poi ripetere l'operazione. \n Inserire un "
-            "carattere e premere invio per terminare... \n Per calcolarli, nella cartella di "
-            "lavoro: terne-prepara\n");
+            "carattere e premere invio per terminare... ");
   rilasciaLista(primi);
   out.str("");
-  EXPECT_TRUE(caricaFasePrimi(numero(10), primi, out));
+  EXPECT_TRUE(caricaFasePrimi(numero(10), primi, out, err));
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(Valori(primi), (std::vector<std::int64_t>{2, 3, 5, 7, 11}));
   rilasciaLista(primi);

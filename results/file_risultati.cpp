@@ -69,6 +69,13 @@ FileRisultati::Apertura FileRisultati::apri(const char* nome) {
       continue;
     }
     if (fstat(fd, &stato) == 0 && stato.st_size == 0) {
+      // Opened by the shell for this program's console or messages (2>NAME): the records and
+      // those would write over each other.
+      if (const int standard = descrittoreStandard(stato); standard >= 0) {
+        close(fd);
+        errno = flussoStandard(standard);
+        return Apertura::kImpossibile;
+      }
       fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
       fd_ = fd;
       proprio_ = perNome_ = regolare_ = true;
@@ -199,7 +206,7 @@ FileRisultati::Posto FileRisultati::posto(std::string& dove) const {
   return Posto::kSpostato;
 }
 
-bool FileRisultati::rimuoviCopiaSuperflua() {
+bool FileRisultati::copiaSuperflua() {
   struct stat copia;
   struct stat nuovo;
   if (copiaFd_ < 0 || fd_ < 0 || errore_ != 0 || fstat(copiaFd_, &copia) != 0 ||
@@ -216,14 +223,21 @@ bool FileRisultati::rimuoviCopiaSuperflua() {
     }
     letti += n;
   }
+  return true;
+}
+
+bool FileRisultati::rimuoviCopia() {
+  struct stat copia;
   struct stat nominata;
-  return lstat(copia_.c_str(), &nominata) == 0 && stessoFile(nominata, copia) &&
-         unlink(copia_.c_str()) == 0;
+  const bool rimossa = copiaFd_ >= 0 && fstat(copiaFd_, &copia) == 0 &&
+                       lstat(copia_.c_str(), &nominata) == 0 && stessoFile(nominata, copia) &&
+                       unlink(copia_.c_str()) == 0;
+  if (copiaFd_ >= 0) close(copiaFd_);
+  copiaFd_ = -1;
+  return rimossa;
 }
 
 int FileRisultati::chiudi() {
-  if (copiaFd_ >= 0) close(copiaFd_);
-  copiaFd_ = -1;
   if (!proprio_ || fd_ < 0) return 0;
   const int esito = close(fd_);
   fd_ = -1;

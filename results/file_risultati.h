@@ -28,7 +28,8 @@ class FileRisultati {
   // link of that name whatever it leads to, are renamed to the first free numbered name
   // `nome`.~N~, as cp --backup=numbered names its copies; copia() tells it. A kept file is never
   // replaced, and a link's target is never written. Anything but a regular file or a link of
-  // that name is refused.
+  // that name is refused, and so is an empty file that standard input, output or error holds
+  // (errno then gives flussoStandard of its descriptor).
   Apertura apri(const char* nome);
   // The name the earlier file was kept under (or that could not be used); empty when none.
   const std::string& copia() const { return copia_; }
@@ -65,11 +66,15 @@ class FileRisultati {
   };
   // Where the file is now. REQUIRES: before chiudi.
   Posto posto(std::string& dove) const;
-  // Removes the copy that apri kept when it holds nothing this file lacks: it equals this
-  // file, or a leading part of it. True when it was removed. REQUIRES: before chiudi.
-  bool rimuoviCopiaSuperflua();
+  // True when the copy that apri kept holds nothing this file lacks: it equals this file, or a
+  // leading part of it. REQUIRES: before chiudi.
+  bool copiaSuperflua();
+  // Removes the copy that apri kept, when its name still leads to it, and lets it go. True
+  // when it was removed. Called once this file is safely closed.
+  bool rimuoviCopia();
 
-  // Closes the file. 0, or the errno of the failure.
+  // Closes the file (the kept copy stays open, and locked, until rimuoviCopia or the end). 0, or
+  // the errno of the failure.
   int chiudi();
 
   int errore() const { return errore_; }  // of the refused write, 0 while none

@@ -24,7 +24,7 @@ BufferDiLettura::int_type BufferDiLettura::underflow() {
 }
 
 Ingresso::Ingresso(const char* nome, bool soloFileRegolari)
-    : fd_(open(nome, O_RDONLY | O_NONBLOCK | O_CLOEXEC)),
+    : fd_(open(nome, O_RDONLY | O_CLOEXEC | (soloFileRegolari ? O_NONBLOCK : 0))),
       errore_(fd_ < 0 ? errno : 0),
       proprio_(fd_ >= 0) {
   if (!proprio_) return;
@@ -36,7 +36,7 @@ Ingresso::Ingresso(const char* nome, bool soloFileRegolari)
     errore_ = kNonUnFile;
   }
   // Opened without waiting; read as any file is, waiting for what comes.
-  if (errore_ == 0) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+  if (errore_ == 0 && soloFileRegolari) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
 Ingresso::Ingresso(int fd) : fd_(fd), errore_(0), proprio_(false) {

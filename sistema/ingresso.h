@@ -1,5 +1,5 @@
-// Reading an input file through its descriptor, opened without ever waiting: a FIFO with no
-// writer, or a device, cannot hold the program at the open.
+// Reading an input file through its descriptor. An input that must be a regular file is opened
+// without ever waiting: a FIFO with no writer, or a device, cannot hold the program at the open.
 #pragma once
 
 #include <sys/stat.h>
@@ -28,7 +28,7 @@ class Ingresso {
  public:
   // Opens `nome`. A folder is refused with EISDIR; so is anything but a regular file with
   // kNonUnFile (sistema/motivi.h) when `soloFileRegolari`, otherwise a FIFO or a device is read
-  // as it comes.
+  // as it comes: the open of a FIFO waits for its writer, as cat's does.
   Ingresso(const char* nome, bool soloFileRegolari);
   // Reads a descriptor opened by someone else (standard input), which stays open.
   explicit Ingresso(int fd);

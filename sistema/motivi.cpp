@@ -11,7 +11,12 @@ struct Motivo {
 
 constexpr Motivo kMotivi[] = {
     {kNonUnFile, "non e' un file regolare"},
-    {kStessoFile, "e' il file che si sta leggendo"},
+    {kStessoFile, "e' un file che il programma legge"},
+    {kSoloLettura, "descrittore aperto in sola lettura"},
+    {kSocket, "e' un socket, che non si apre come un file"},
+    {flussoStandard(0), "e' anche l'ingresso standard del programma"},
+    {flussoStandard(1), "e' anche l'uscita standard del programma"},
+    {flussoStandard(2), "e' anche l'uscita degli errori del programma"},
     {ENOENT, "file o cartella inesistente"},
     {ENOTDIR, "una parte del percorso non e' una cartella"},
     {EISDIR, "e' una cartella"},
@@ -54,4 +59,18 @@ std::string motivoErrore(int errore) {
     if (m.errore == errore) return m.testo;
   }
   return "errore di sistema numero " + std::to_string(errore);
+}
+
+bool daTogliere(int motivo) {
+  return motivo == kNonUnFile || motivo == EISDIR;
+}
+
+std::string comePreparare(const char* nome, int motivo) {
+  const std::string comando = ", nella cartella di lavoro: terne-prepara";
+  if (motivo == ENOENT) return "per creare " + std::string(nome) + comando;
+  if (daTogliere(motivo)) {
+    return "per crearlo di nuovo, spostare o rimuovere " + std::string(nome) + ", poi" +
+           comando.substr(1);
+  }
+  return "per preparare di nuovo " + std::string(nome) + comando;
 }

@@ -81,3 +81,8 @@ std::string perShell(std::string_view parola) {
   }
   return testo + "'";
 }
+
+std::string nomeMostrato(const std::string& nome, bool ingresso) {
+  if (nome != "-") return leggibile(nome);
+  return ingresso ? "(ingresso standard)" : "(uscita standard)";
+}

@@ -16,3 +16,8 @@ std::string leggibile(std::string_view nome);
 // The word as a shell reads it back: as it is when nothing in it is special, in single quotes
 // otherwise, and in $'...' with \xNN escapes when it holds bytes that are not printable.
 std::string perShell(std::string_view parola);
+
+// A file named on a command line as the messages show it: "-" as the standard descriptor it
+// stands for, "(ingresso standard)" for an input or "(uscita standard)" for an output; any other
+// name as leggibile shows it.
+std::string nomeMostrato(const std::string& nome, bool ingresso);

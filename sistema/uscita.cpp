@@ -106,7 +106,7 @@ void sincronizzaCartella(const std::string& cartella) {
 }
 
 // A regular file written under a temporary name beside it, then renamed over it.
-int sostituisci(const Uscita& u, const std::function<void(std::ostream&)>& scrivi) {
+int sostituisci(const Uscita& u, const std::function<void(std::ostream&)>& scrivi, bool nuovi) {
   const std::string cartella = cartellaDi(u.percorso);
   const std::string nome = fs::path(u.percorso).filename().string();
   std::string provvisorio =
@@ -114,7 +114,13 @@ int sostituisci(const Uscita& u, const std::function<void(std::ostream&)>& scriv
   provvisorio += ".XXXXXX";
   const int fd = mkostemp(provvisorio.data(), O_CLOEXEC);
   if (fd < 0) return errno;
-  int errore = fchmod(fd, u.esiste ? u.stato.st_mode & 07777 : permessiNuovi()) == 0 ? 0 : errno;
+  // As the file was, where the system lets us: root keeps its owner, anyone may keep its group
+  // when they belong to it. The mode comes after, as a change of owner clears setuid bits.
+  if (u.esiste && fchown(fd, u.stato.st_uid, u.stato.st_gid) != 0) {
+    [[maybe_unused]] const int ignorato = fchown(fd, static_cast<uid_t>(-1), u.stato.st_gid);
+  }
+  const mode_t permessi = u.esiste && !nuovi ? u.stato.st_mode & 07777 : permessiNuovi();
+  int errore = fchmod(fd, permessi) == 0 ? 0 : errno;
   if (errore == 0) errore = scriviSu(fd, scrivi);
   if (errore == 0 && fsync(fd) != 0) errore = errno;
   if (close(fd) != 0 && errore == 0) errore = errno;
@@ -156,6 +162,42 @@ int rinominaSenzaSostituire(const std::string& da, const std::string& a) {
   return unlink(da.c_str()) == 0 ? 0 : errno;
 }
 
+// An O_PATH descriptor of a file that nothing else holds or names: a pipe, both of whose ends
+// are then closed. /dev/null where /proc cannot give it.
+int fileProprio() {
+  int tubo[2];
+  if (pipe2(tubo, O_CLOEXEC) != 0) return open("/dev/null", O_PATH | O_CLOEXEC);
+  const std::string nome = "/proc/self/fd/" + std::to_string(tubo[0]);
+  int fd = open(nome.c_str(), O_PATH | O_CLOEXEC);
+  if (fd < 0) fd = open("/dev/null", O_PATH | O_CLOEXEC);
+  close(tubo[0]);
+  close(tubo[1]);
+  return fd;
+}
+
+// The descriptor `fd` as an output: 0, or EBADF when it is closed (or holds the place of a
+// closed one), kSoloLettura when it is open for reading only.
+int descrittoreScrivibile(int fd, Uscita& uscita) {
+  uscita.tipo = Uscita::Tipo::kDescrittore;
+  uscita.fd = fd;
+  const int modo = fcntl(fd, F_GETFL);
+  if (modo == -1 || (modo & O_PATH) != 0) return EBADF;
+  if ((modo & O_ACCMODE) == O_RDONLY) return kSoloLettura;
+  return fstat(fd, &uscita.stato) == 0 ? 0 : errno;
+}
+
+// The standard descriptor that the file `nome` leads to, whatever the spelling (/proc/thread-self/
+// fd/1, a link to /dev/fd, the name of the file that >> opened); -1 when none. One open for
+// reading only is not an output, and is passed over.
+int descrittoreDelFile(const std::string& nome) {
+  struct stat stato;
+  if (stat(nome.c_str(), &stato) != 0) return -1;
+  const int fd = descrittoreStandard(stato);
+  if (fd < 0) return -1;
+  const int modo = fcntl(fd, F_GETFL);
+  return (modo & O_PATH) != 0 || (modo & O_ACCMODE) != O_RDONLY ? fd : -1;
+}
+
 }  // namespace
 
 int conservaConNumero(const std::string& nome, std::string& copia) {
@@ -174,25 +216,37 @@ int conservaConNumero(const std::string& nome, std::string& copia) {
 }
 
 void apriDescrittoriStandard() {
+  bool chiuso[3];
   for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    const int nuovo = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    if (nuovo >= 0 && nuovo != fd) {
-      dup2(nuovo, fd);
-      close(nuovo);
-    }
+    chiuso[fd] = fcntl(fd, F_GETFD) == -1 && errno == EBADF;
+    // Taken at once, so that what opens next gets a number above 2.
+    if (chiuso[fd] && open("/dev/null", O_PATH) != fd) return;
   }
+  if (!chiuso[0] && !chiuso[1] && !chiuso[2]) return;
+  const int segnaposto = fileProprio();
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (chiuso[fd] && segnaposto >= 0) dup2(segnaposto, fd);
+  }
+  if (segnaposto >= 0) close(segnaposto);
+}
+
+int descrittoreStandard(const struct stat& stato) {
+  for (const int fd : {STDOUT_FILENO, STDERR_FILENO, STDIN_FILENO}) {
+    struct stat aperto;
+    if (fstat(fd, &aperto) == 0 && stessoFile(aperto, stato)) return fd;
+  }
+  return -1;
 }
 
 int trovaUscita(const std::string& nome, Uscita& uscita) {
   uscita = Uscita{};
+  int fd = nome == "-" ? STDOUT_FILENO : descrittoreNominato(nome);
+  if (fd < 0) fd = descrittoreDelFile(nome);
+  if (fd >= 0) return descrittoreScrivibile(fd, uscita);
   std::string percorso = nome;
   for (int salti = 0;; ++salti) {
-    const int fd = percorso == "-" ? STDOUT_FILENO : descrittoreNominato(percorso);
-    if (fd >= 0) {
-      uscita.tipo = Uscita::Tipo::kDescrittore;
-      uscita.fd = fd;
-      return fstat(fd, &uscita.stato) == 0 ? 0 : errno;
+    if (const int fd = descrittoreNominato(percorso); fd >= 0) {
+      return descrittoreScrivibile(fd, uscita);
     }
     uscita.percorso = percorso;
     if (lstat(percorso.c_str(), &uscita.stato) != 0) {
@@ -203,6 +257,7 @@ int trovaUscita(const std::string& nome, Uscita& uscita) {
     }
     const mode_t tipo = uscita.stato.st_mode;
     if (S_ISDIR(tipo)) return EISDIR;
+    if (S_ISSOCK(tipo)) return kSocket;
     if (!S_ISLNK(tipo)) {
       uscita.esiste = true;
       if (!S_ISREG(tipo)) uscita.tipo = Uscita::Tipo::kSpeciale;
@@ -232,6 +287,9 @@ int scriviFile(const std::string& nome, const std::function<void(std::ostream&)>
                const RegoleScrittura& regole) {
   Uscita u;
   if (const int errore = trovaUscita(nome, u); errore != 0) return errore;
+  if (regole.soloFileRegolari && u.tipo == Uscita::Tipo::kDescrittore && u.fd <= 2) {
+    return flussoStandard(u.fd);
+  }
   if (regole.soloFileRegolari && u.tipo != Uscita::Tipo::kFile) return kNonUnFile;
   const bool esiste = u.tipo != Uscita::Tipo::kFile || u.esiste;
   if (regole.daLeggere != nullptr && esiste && stessoFile(u.stato, *regole.daLeggere)) {
@@ -239,7 +297,7 @@ int scriviFile(const std::string& nome, const std::function<void(std::ostream&)>
   }
   if (interruzioneRichiesta()) return EINTR;
   if (u.tipo == Uscita::Tipo::kDescrittore) return scriviSu(u.fd, scrivi);
-  if (u.tipo == Uscita::Tipo::kFile) return sostituisci(u, scrivi);
+  if (u.tipo == Uscita::Tipo::kFile) return sostituisci(u, scrivi, regole.permessiNuovi);
   const int fd = open(u.percorso.c_str(), O_WRONLY | O_CLOEXEC);  // a FIFO waits for its reader
   if (fd < 0) return errno;
   int errore = scriviSu(fd, scrivi);

@@ -2,12 +2,13 @@
 // cp take a path.
 //
 // A symbolic link is followed, and the output goes where it leads; the link itself is never
-// renamed or replaced. "-", /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N, and a link
-// that leads to one of them, are the descriptor of this process as it stands: a file opened with
-// >> keeps what it held and gets the output appended, a pipe gets it; nothing is renamed,
-// emptied or locked. A character device, a FIFO or a socket is opened and written in place (a
-// FIFO waits for its reader, as a shell redirection does). A folder, or a path through a folder
-// that does not exist, is refused.
+// renamed or replaced. "-", /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N, and any
+// name that leads to the very file of standard output, error or input, however it is spelled,
+// are the descriptor of this process as it stands: a file opened with >> keeps what it held and
+// gets the output appended, a pipe gets it; nothing is renamed, emptied or locked. A closed
+// descriptor stays closed: writing there fails. A character device or a FIFO is opened and
+// written in place (a FIFO waits for its reader, as a shell redirection does). A folder, a
+// socket, or a path through a folder that does not exist, is refused.
 //
 // The tools write a regular file, or one that does not exist yet, safely: under a fresh name of
 // its own in its folder (mkstemp), put on the disk and renamed over the target, the folder
@@ -21,9 +22,14 @@
 #include <ostream>
 #include <string>
 
-// Opens descriptors 0, 1 and 2 on /dev/null where they are closed, so that no file the program
-// opens takes their number. The first thing every program does.
+// Puts a placeholder on descriptors 0, 1 and 2 where they are closed, so that no file the
+// program opens takes their number: a descriptor of a file of its own (an O_PATH descriptor of
+// an emptied pipe), on which every read and write fails as on a closed one, with EBADF. The
+// first thing every program does.
 void apriDescrittoriStandard();
+
+// The standard descriptor (1, 2, then 0) that holds the file `stato` describes; -1 when none.
+int descrittoreStandard(const struct stat& stato);
 
 struct Uscita {
   enum class Tipo {
@@ -38,9 +44,9 @@ struct Uscita {
   struct stat stato {};  // of what exists there
 };
 
-// Where `nome` leads. 0, or why it cannot be written: EISDIR for a folder, ENOENT or ENOTDIR
-// for a path through a folder that does not exist, ELOOP for a loop of links, EBADF for a
-// descriptor that is not open.
+// Where `nome` leads. 0, or why it cannot be written: EISDIR for a folder, kSocket for a
+// socket, ENOENT or ENOTDIR for a path through a folder that does not exist, ELOOP for a loop
+// of links, EBADF for a descriptor that is closed, kSoloLettura for one open for reading only.
 int trovaUscita(const std::string& nome, Uscita& uscita);
 
 // True when both describe the same file.
@@ -62,11 +68,14 @@ int conservaConNumero(const std::string& nome, std::string& copia);
 struct RegoleScrittura {
   bool soloFileRegolari = false;           // anything but a regular file (or a new one) is refused
   const struct stat* daLeggere = nullptr;  // the tool's input: refused as its output
+  bool permessiNuovi = false;              // a file that existed gets the umask's mode, not its own
 };
 
-// Writes `nome` with what `scrivi` puts on the stream, as above. Returns 0, or what failed: an
-// errno value, kNonUnFile or kStessoFile (from sistema/motivi.h); EINTR when a stop signal came
-// (see sistema/interruzione.h). After a failure a file that existed is left as it was and no
-// temporary file remains.
+// Writes `nome` with what `scrivi` puts on the stream, as above; a file that existed keeps its
+// owner and group where the system allows it (as root), and its mode unless the rules say
+// otherwise. Returns 0, or what failed: an errno value, or a reason of sistema/motivi.h
+// (when only regular files will do, a standard descriptor's file is refused as such); EINTR when a
+// stop signal came (see sistema/interruzione.h). After a failure a file that existed is left as it
+// was and no temporary file remains.
 int scriviFile(const std::string& nome, const std::function<void(std::ostream&)>& scrivi,
                const RegoleScrittura& regole = {});

@@ -1,7 +1,9 @@
 #include "sistema/uscita.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -54,7 +56,16 @@ TEST_F(Uscite, ANameLeadsWhereTheShellWouldWrite) {
       {"/dev/fd/99", nullptr, EBADF, Tipo::kDescrittore, nullptr, 99},
       {"mio", [] { fs::create_symlink("/proc/self/fd/1", "mio"); }, 0, Tipo::kDescrittore, nullptr,
        1},
+      {"/proc/thread-self/fd/1", nullptr, 0, Tipo::kDescrittore, nullptr, 1},
+      {"d/1", [] { fs::create_symlink("/dev/fd", "d"); }, 0, Tipo::kDescrittore, nullptr, 1},
       {"/dev/null", nullptr, 0, Tipo::kSpeciale, nullptr, -1},
+      {"presa",
+       [] {
+         const sockaddr_un indirizzo{AF_UNIX, "presa"};
+         bind(socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<const sockaddr*>(&indirizzo),
+              sizeof indirizzo);
+       },
+       kSocket, Tipo::kFile, nullptr, -1},
       {"fifo", [] { mkfifo("fifo", 0600); }, 0, Tipo::kSpeciale, nullptr, -1},
       {"file.txt", nullptr, 0, Tipo::kFile, "file.txt", -1},
       {"nuovo.txt", nullptr, 0, Tipo::kFile, "nuovo.txt", -1},

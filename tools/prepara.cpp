@@ -3,6 +3,9 @@
 // "Combinations04.txt" … "Combinations19.txt" come from the table generator and writer, so they
 // read back exactly as generated; "numeriPrimi.txt" holds every prime up to a limit and the
 // first prime above it, ten to a line, TAB-separated.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -105,24 +108,29 @@ bool primiIntatti(const fs::path& percorso, long limite) {
 }
 
 // Writes one file, unless it exists and passes terne's check (without --forza). False, with a
-// message, when it cannot be written.
+// message, when it cannot be written; false at a stop signal, which the caller tells.
 bool preparaFile(const Opzioni& o, const std::string& nome,
                  const std::function<bool(const fs::path&)>& intatto,
                  const std::function<void(std::ostream&)>& scrivi) {
   const fs::path percorso = o.cartella / nome;
   const std::string mostrato = leggibile(percorso.string());
   std::error_code errore;
+  RegoleScrittura regole{.soloFileRegolari = true};  // terne reads regular files only
   if (!o.forza && fs::exists(percorso, errore)) {
-    if (intatto(percorso)) {
+    const bool buono = intatto(percorso);
+    if (interruzioneRichiesta()) return false;
+    if (buono) {
       std::cout << mostrato << " esiste gia': lasciato com'e' (--forza lo riscrive)\n";
       return true;
     }
     std::cout << mostrato << " non supera il controllo di terne: lo riscrivo\n";
+    // One that could not be read for its permissions is written so that terne can read it.
+    regole.permessiNuovi = faccessat(AT_FDCWD, percorso.c_str(), R_OK, AT_EACCESS) != 0;
   }
-  // terne reads regular files only: anything else at the name is refused, not written into.
-  if (const int e = scriviFile(percorso.string(), scrivi, {.soloFileRegolari = true}); e != 0) {
+  if (const int e = scriviFile(percorso.string(), scrivi, regole); e != 0) {
     if (e == EINTR && interruzioneRichiesta()) return false;
     std::cerr << "terne-prepara: impossibile scrivere " << mostrato << ": " << motivoErrore(e)
+              << (e == kNonUnFile || e == EISDIR ? "; spostarlo o rimuoverlo, poi ripetere" : "")
               << "\n";
     return false;
   }
@@ -159,19 +167,22 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   return -1;
 }
 
-// Writes every file; false after a message, or at a stop signal.
+// Writes every file it can, past any that it cannot; false when one could not be written (each
+// told), or at a stop signal.
 bool preparaTutto(const Opzioni& o) {
-  for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
-    if (!preparaFile(
-            o, nomeTabella(n).str, [n](const fs::path& p) { return tabellaIntatta(p, n); },
-            [n](std::ostream& os) { scriviTabella(os, n); })) {
-      return false;
-    }
+  bool tutti = true;
+  for (int n = kPrimaTabella; n <= kUltimaTabella && !interruzioneRichiesta(); ++n) {
+    tutti = preparaFile(
+                o, nomeTabella(n).str, [n](const fs::path& p) { return tabellaIntatta(p, n); },
+                [n](std::ostream& os) { scriviTabella(os, n); }) &&
+            tutti;
   }
   const long limite = o.limite;
+  if (interruzioneRichiesta()) return false;
   return preparaFile(
-      o, "numeriPrimi.txt", [limite](const fs::path& p) { return primiIntatti(p, limite); },
-      [limite](std::ostream& os) { scriviPrimi(os, limite); });
+             o, "numeriPrimi.txt", [limite](const fs::path& p) { return primiIntatti(p, limite); },
+             [limite](std::ostream& os) { scriviPrimi(os, limite); }) &&
+         tutti;
 }
 
 }  // namespace

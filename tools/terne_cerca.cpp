@@ -2,6 +2,7 @@
 // dialogue, no pause, the same results file; a progress line while it works.
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +31,8 @@ namespace {
 constexpr char kProgramma[] = "terne-cerca";
 constexpr int kGuasto = 1;  // an input file missing or damaged, or results not written
 constexpr int kLettoreAndato = 128 + SIGPIPE;  // the reader of a pipe went away, as filters end
+constexpr char kMemoriaTabelle[] =
+    "memoria insufficiente per le tabelle delle combinazioni (richiedono circa 60 MB)";
 
 const char kUso[] =
     "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] M N\n"
@@ -102,35 +105,73 @@ std::string inCartella(const Richiesta& r) {
   return " " + perShell(r.cartella[0] == '-' ? "./" + r.cartella : r.cartella);
 }
 
-// " non si puo' leggere (MOTIVO)", or `altrimenti` when there is no reason.
-std::string perche(int motivo, const char* altrimenti) {
-  return motivo == 0 ? altrimenti : " non si puo' leggere (" + motivoErrore(motivo) + ")";
+// How to mend an input file that is missing, unreadable or damaged: prepare it (again), once
+// what stands at its name is moved away where terne-prepara would not replace it.
+std::string rimedio(int motivo, const std::string& prepararlo) {
+  const std::string comando = prepararlo + " con: terne-prepara";
+  if (daTogliere(motivo)) return ". Spostarlo o rimuoverlo, poi " + comando;
+  return ". P" + comando.substr(1);
+}
+
+// What is wrong with the prime table, empty when nothing is.
+std::string guastoPrimi(const Richiesta& r, _myElement* primi) {
+  int motivo = 0;
+  int esito = 0;
+  try {
+    esito = caricaPrimi("numeriPrimi.txt", numero(r.n + 1), primi, &motivo);
+  } catch (const std::bad_alloc&) {
+    return "memoria insufficiente per leggere numeriPrimi.txt";
+  }
+  if (esito == -1) return "numeriPrimi.txt manca" + rimedio(0, "prepararlo");
+  if (esito == -2) {
+    return "numeriPrimi.txt non si puo' leggere (" + motivoErrore(motivo) + ")" +
+           rimedio(motivo, "prepararlo di nuovo");
+  }
+  if (!soloPrimi(primi)) {
+    return "numeriPrimi.txt e' danneggiato: non contiene i numeri primi in ordine" +
+           rimedio(0, "prepararlo di nuovo");
+  }
+  if (esito == 0) {
+    return "numeriPrimi.txt non ha abbastanza numeri primi per " + std::to_string(r.n) +
+           rimedio(0, "prepararlo di nuovo");
+  }
+  return "";
+}
+
+// What is wrong with the sixteen tables, empty when nothing is.
+std::string guastoTabelle(Combinatorial (&tabelle)[kTabelle]) {
+  int motivo = 0;
+  int guasta = 0;
+  try {
+    std::ostream nessuno(nullptr);
+    guasta = caricaTabelle(tabelle, nessuno, &motivo);
+  } catch (const std::bad_alloc&) {
+    return kMemoriaTabelle;
+  }
+  if (guasta == 0) return "";
+  const std::string nome = nomeTabella(guasta).str;
+  if (motivo == 0) return nome + " manca o e' danneggiato" + rimedio(0, "prepararlo di nuovo");
+  return nome + " non si puo' leggere (" + motivoErrore(motivo) + ")" +
+         rimedio(motivo, "prepararlo di nuovo");
 }
 
 // The prime table and the sixteen tables, checked as terne checks them. False after a message
 // that names the file, why, and the command that prepares it.
 bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabelle)[kTabelle]) {
-  int motivo = 0;
-  const int esitoPrimi = caricaPrimi("numeriPrimi.txt", numero(r.n + 1), primi, &motivo);
-  std::string guasto;
-  if (esitoPrimi < 0) {
-    guasto = "numeriPrimi.txt" + perche(motivo, " manca") + ". Prepararlo con: terne-prepara";
-  } else if (!soloPrimi(primi)) {
-    guasto =
-        "numeriPrimi.txt e' danneggiato: non contiene i numeri primi in ordine. Prepararlo "
-        "di nuovo con: terne-prepara";
-  } else if (esitoPrimi == 0) {
-    guasto = "numeriPrimi.txt non ha abbastanza numeri primi per " + std::to_string(r.n) +
-             ". Prepararlo di nuovo con: terne-prepara";
-  } else {
-    std::ostream nessuno(nullptr);
-    if (const int guasta = caricaTabelle(tabelle, nessuno, &motivo); guasta != 0) {
-      guasto = std::string(nomeTabella(guasta).str) + perche(motivo, " manca o e' danneggiato") +
-               ". Prepararlo di nuovo con: terne-prepara";
-    }
-  }
+  std::string guasto = guastoPrimi(r, primi);
+  if (guasto.empty()) guasto = guastoTabelle(tabelle);
   if (guasto.empty()) return true;
   std::cerr << kProgramma << ": " << guasto << inCartella(r) << "\n";
+  return false;
+}
+
+// True when the file `stato` describes is one of the input files, as their names lead now.
+bool eUnIngresso(const struct stat& stato) {
+  struct stat ingresso;
+  if (stat("numeriPrimi.txt", &ingresso) == 0 && stessoFile(ingresso, stato)) return true;
+  for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
+    if (stat(nomeTabella(n).str, &ingresso) == 0 && stessoFile(ingresso, stato)) return true;
+  }
   return false;
 }
 
@@ -230,8 +271,9 @@ bool apriPerNome(const std::string& nome, FileRisultati& file, bool silenzioso) 
 
 // Where the records go, once opened.
 struct Destinazione {
-  std::string nome;        // as the messages name it
+  std::string nome;        // as the command line or the range names it
   bool terminale = false;  // a terminal, which the progress line would mix into
+  bool errori = false;     // the regular file of standard error: nothing else is said there
 };
 
 // Opens the output the command line names (see sistema/uscita.h). False after a message.
@@ -242,14 +284,20 @@ bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
   }
   Uscita u;
   int errore = trovaUscita(r.uscita, u);
+  if (errore == 0 && (u.tipo != Uscita::Tipo::kFile || u.esiste) && eUnIngresso(u.stato)) {
+    errore = kStessoFile;
+  }
   if (errore == 0 && u.tipo == Uscita::Tipo::kFile) {
     d.nome = u.percorso;
     return apriPerNome(d.nome, file, r.silenzioso);
   }
-  d.nome = r.uscita == "-" ? "(standard output)" : r.uscita;
+  d.nome = r.uscita;
   if (errore == 0 && u.tipo == Uscita::Tipo::kDescrittore) {
     file.usa(u.fd);
     d.terminale = isatty(u.fd) != 0;
+    struct stat errori;
+    d.errori = S_ISREG(u.stato.st_mode) && fstat(STDERR_FILENO, &errori) == 0 &&
+               stessoFile(errori, u.stato);
     return true;
   }
   if (errore == 0) {
@@ -261,7 +309,7 @@ bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
     }
     errore = errno;
   }
-  std::cerr << kProgramma << ": impossibile scrivere " << leggibile(r.uscita) << ": "
+  std::cerr << kProgramma << ": impossibile scrivere " << nomeMostrato(r.uscita, false) << ": "
             << motivoErrore(errore) << "\n";
   return false;
 }
@@ -316,7 +364,7 @@ void riepiloga(const Richiesta& r, const std::string& nome, long long terne,
   std::cerr << kProgramma << ": " << nome << riga;
 }
 
-int cerca(const Richiesta& r) {
+int cerca(Richiesta r) {
   const auto inizio = Orologio::now();
   _myElement* primi = new _myElement;
   struct Rilascio {
@@ -328,6 +376,10 @@ int cerca(const Richiesta& r) {
   FileRisultati file;
   Destinazione d;
   if (!apriUscita(r, file, d)) return kGuasto;
+  if (d.errori) {  // the records alone in the file: the exit code tells how the run ended
+    r.silenzioso = true;
+    std::cerr.setstate(std::ios::badbit);
+  }
   file.raccogliLotti();
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;
@@ -340,7 +392,7 @@ int cerca(const Richiesta& r) {
   }
   const FineRicerca fine = cercaEChiudi(numero(r.m), numero(r.n), ricerca);
   avanzamento.chiudi();
-  const std::string nome = leggibile(fine.dove.empty() ? d.nome : fine.dove);
+  const std::string nome = fine.dove.empty() ? nomeMostrato(d.nome, false) : leggibile(fine.dove);
   if (fine.copiaRimossa && !r.silenzioso) {
     std::cerr << kProgramma << ": " << leggibile(file.copia())
               << " non aveva nulla in piu' del nuovo file: rimosso\n";
@@ -367,9 +419,7 @@ int main(int argc, char** argv) {
   try {
     return cerca(r);
   } catch (const std::bad_alloc&) {
-    std::cerr << kProgramma
-              << ": memoria insufficiente (le tabelle delle combinazioni "
-                 "richiedono circa 60 MB)\n";
+    std::cerr << kProgramma << ": memoria insufficiente\n";
     return kGuasto;
   }
 }

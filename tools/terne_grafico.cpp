@@ -1,4 +1,5 @@
 // terne-grafico: draws a results file of terne as an SVG scatter of the legs of its triples.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
   const bool standard = o.ingresso == "-";
   const auto ingresso = standard ? std::make_unique<Ingresso>(STDIN_FILENO)
                                  : std::make_unique<Ingresso>(o.ingresso.c_str(), false);
-  const std::string nome = standard ? "(standard input)" : leggibile(o.ingresso);
+  const std::string nome = nomeMostrato(o.ingresso, true);
   std::vector<grafico::Cateti> terne;
   std::string errore;
   if (ingresso->errore() == 0 && !grafico::leggiTerne(ingresso->flusso(), terne, errore) &&
@@ -113,6 +114,12 @@ int main(int argc, char** argv) {
   }
   if (const int e = ingresso->errore() != 0 ? ingresso->errore() : ingresso->erroreLettura()) {
     std::cerr << "terne-grafico: impossibile leggere " << nome << ": " << motivoErrore(e) << "\n";
+    return 1;
+  }
+  // A writer that wrote nothing: no picture, least of all one over an earlier picture.
+  if (!standard && terne.empty() && S_ISFIFO(ingresso->stato().st_mode)) {
+    std::cerr << "terne-grafico: da " << nome << " non e' arrivata nessuna terna: nessun grafico "
+              << "scritto\n";
     return 1;
   }
   std::uint64_t lato = (o.lato != 0) ? o.lato : grafico::latoDalNome(o.ingresso);
@@ -131,7 +138,7 @@ int main(int argc, char** argv) {
     std::cerr << "terne-grafico: interrotto, nessun grafico scritto\n";
     return 128 + segnaleRicevuto();
   }
-  std::cerr << "terne-grafico: impossibile scrivere " << leggibile(o.uscita) << ": "
+  std::cerr << "terne-grafico: impossibile scrivere " << nomeMostrato(o.uscita, false) << ": "
             << motivoErrore(e) << "\n";
   return 1;
 }
