@@ -1,8 +1,10 @@
-// Benchmarks of the work between the pauses: loading the tables, factoring a square, one leg
-// of each factor count, the repeat test over a full pending list, the index of the splits, and
-// the search of a stretch of legs and of them all.
+// Benchmarks of the work between the pauses: the start (the input files read and checked)
+// beside reading the same files as cat does, loading the tables, factoring a square, one leg of
+// each factor count, the repeat test over a full pending list, the index of the splits, and the
+// search of a stretch of legs and of them all.
 // Run from a folder that holds the input files (bench/esegui.sh prepares one).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -35,6 +37,33 @@ Dati& dati() {
   static Dati d;
   return d;
 }
+
+// The start of a run of leg 1: the prime table read and checked, the sixteen tables checked.
+void Avvio(benchmark::State& stato) {
+  for (auto _ : stato) {
+    _myElement* primi = new _myElement;
+    benchmark::DoNotOptimize(caricaPrimi("numeriPrimi.txt", numero(2), primi));
+    benchmark::DoNotOptimize(soloPrimi(primi));
+    rilasciaLista(primi);
+    Combinatorial tabelle[kTabelle];
+    std::ostringstream ignorato;
+    benchmark::DoNotOptimize(caricaTabelle(tabelle, ignorato));
+  }
+}
+BENCHMARK(Avvio)->Unit(benchmark::kMillisecond);
+
+// The floor of the start: the sixteen tables read whole, as cat reads them.
+void LetturaTabelle(benchmark::State& stato) {
+  static char pezzo[1 << 16];
+  for (auto _ : stato) {
+    for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
+      const int fd = open(nomeTabella(n).str, O_RDONLY);
+      while (read(fd, pezzo, sizeof pezzo) > 0) benchmark::ClobberMemory();
+      close(fd);
+    }
+  }
+}
+BENCHMARK(LetturaTabelle)->Unit(benchmark::kMillisecond);
 
 void CaricaTabelle(benchmark::State& stato) {
   for (auto _ : stato) {

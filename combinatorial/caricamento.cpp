@@ -35,6 +35,14 @@ bool tabellaCompleta(const Combinatorial& t, int n) {
   return true;
 }
 
+bool tabellaIntatta(std::istream& s, int n) {
+  if (ugualeAlGenerato(s, n)) return true;
+  if (s.bad()) return false;  // a read error, not a difference
+  s.clear();
+  s.seekg(0);
+  return tabellaCompletaDaLeggere(s, n);
+}
+
 void annunciaTabella(int n, std::ostream& out) {
   out << "Combinator " << n << " elements "
       << "read from file\n";
@@ -44,16 +52,10 @@ int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out, int* mo
   for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
     stringa nome = nomeTabella(n);
     Ingresso ingresso(nome.caratteri(), true);
-    bool completa = false;
-    if (ingresso.errore() == 0 && n % 2 == 1) {
-      // The square of a leg has an even number of prime factors: the search never asks for a
-      // table of odd count, which is checked as it is read and built only if asked for.
-      completa = tabellaCompletaDaLeggere(ingresso.flusso(), n);
-      if (completa) tabelle[n].costruisciDopo(numero(n));
-    } else if (ingresso.errore() == 0) {
-      ingresso.flusso() >> tabelle[n];
-      completa = tabellaCompleta(tabelle[n], n);
-    }
+    // A complete table equals the generated one; the search asks for those of even count only,
+    // and for each the first time a leg of that many factors comes.
+    const bool completa = ingresso.errore() == 0 && tabellaIntatta(ingresso.flusso(), n);
+    if (completa) tabelle[n].costruisciDopo(numero(n));
     if (!completa) {
       const int errore = ingresso.errore() != 0 ? ingresso.errore() : ingresso.erroreLettura();
       if (motivo != nullptr) *motivo = errore == ENOENT ? 0 : errore;

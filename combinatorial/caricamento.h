@@ -17,12 +17,18 @@ stringa nomeTabella(int n);
 // positions below n exactly once, in lexicographic order.
 bool tabellaCompleta(const Combinatorial& t, int n);
 
+// True when s holds the complete table of count n: its text as the generator writes it, or, read
+// from its start again, a text that the reader takes for that table (other line ends or
+// spacing), with nothing but blank lines after its last block. REQUIRES: s can seek to its start.
+bool tabellaIntatta(std::istream& s, int n);
+
 // The progress line of table n: "Combinator n elements read from file".
 void annunciaTabella(int n, std::ostream& out);
 
 // Reads tables 4 … 19 from the working folder into tabelle, printing one progress line each.
-// Returns 0 when all are complete, otherwise the count of the first table that is missing,
-// cannot be read or is damaged (loading stops there); *motivo then gets 0 when it is missing
-// or damaged, or why it cannot be read (an errno value, or kNonUnFile for anything but a
-// regular file, which is never waited on).
+// A table found intact (tabellaIntatta) equals the generated one: its nodes are built, as the
+// generator builds them, the first time they are asked for. Returns 0 when all are complete,
+// otherwise the count of the first table that is missing, cannot be read or is damaged (loading
+// stops there); *motivo then gets 0 when it is missing or damaged, or why it cannot be read (an
+// errno value, or kNonUnFile for anything but a regular file, which is never waited on).
 int caricaTabelle(Combinatorial (&tabelle)[kTabelle], std::ostream& out, int* motivo = nullptr);

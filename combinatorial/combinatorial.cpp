@@ -1,9 +1,13 @@
 #include "combinatorial/combinatorial.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <streambuf>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -238,6 +242,142 @@ std::istream& operator>>(std::istream& s, Combinatorial& t) {
   return s;
 }
 
+namespace {
+
+// True when nothing but blanks and line ends is left in s: a table ends with its last block.
+bool soloRigheVuote(std::istream& s) {
+  try {
+    for (int c; (c = s.rdbuf()->sbumpc()) != std::char_traits<char>::eof();) {
+      if (c != ' ' && c != '\r' && c != '\n') return false;
+    }
+  } catch (const std::ios_base::failure&) {
+    s.setstate(std::ios::badbit);  // a read error, which the caller tells apart
+    return false;
+  }
+  return true;
+}
+
+// Compares a stream with a text given in small pieces: they are gathered, and each batch is
+// compared with the stream's buffer in place, so that a text as long as a table costs about
+// what reading it costs.
+class Confronto {
+ public:
+  explicit Confronto(std::istream& s) : sorgente_(s.rdbuf()) {}
+  // The stream is to go on with `atteso`. False once a difference has been found.
+  bool segue(std::string_view atteso) {
+    while (!atteso.empty()) {
+      if (usati_ == sizeof atteso_ && !confronta()) return false;
+      const std::size_t pezzo = std::min(atteso.size(), sizeof atteso_ - usati_);
+      std::memcpy(atteso_ + usati_, atteso.data(), pezzo);
+      usati_ += pezzo;
+      atteso.remove_prefix(pezzo);
+    }
+    return uguale_;
+  }
+  // Room for `quanti` bytes of the text expected next, to be written in place and then taken
+  // with avanza; null once a difference has been found. REQUIRES: quanti <= 4096.
+  char* spazio(std::size_t quanti) {
+    if (usati_ + quanti > sizeof atteso_ && !confronta()) return nullptr;
+    return atteso_ + usati_;
+  }
+  void avanza(std::size_t quanti) { usati_ += quanti; }
+  // True when the stream held the whole text, and nothing after it.
+  bool finito() { return confronta() && sorgente_->sgetc() == std::char_traits<char>::eof(); }
+
+ private:
+  // Compares the gathered text with what the stream holds next.
+  bool confronta() {
+    std::string_view atteso(atteso_, usati_);
+    usati_ = 0;
+    while (uguale_ && !atteso.empty()) {
+      char* const inizio = AreaDiLettura::primo(sorgente_);
+      const auto disponibili = static_cast<std::size_t>(AreaDiLettura::ultimo(sorgente_) - inizio);
+      if (disponibili == 0) {  // refills the area, or takes one character from an unbuffered source
+        uguale_ = sorgente_->sbumpc() == static_cast<unsigned char>(atteso[0]);
+        atteso.remove_prefix(1);
+        continue;
+      }
+      const std::size_t pezzo = std::min(disponibili, atteso.size());
+      uguale_ = std::memcmp(inizio, atteso.data(), pezzo) == 0;
+      AreaDiLettura::consuma(sorgente_, static_cast<std::ptrdiff_t>(pezzo));
+      atteso.remove_prefix(pezzo);
+    }
+    return uguale_;
+  }
+
+  std::streambuf* sorgente_;
+  bool uguale_ = true;
+  char atteso_[1 << 14];
+  std::size_t usati_ = 0;
+};
+
+// Writes the decimal digits of v, 0 <= v < 100, at `testo`; returns how many.
+std::size_t scriviPosizione(char* testo, int v) {
+  if (v < 10) {
+    testo[0] = static_cast<char>('0' + v);
+    return 1;
+  }
+  testo[0] = static_cast<char>('0' + v / 10);
+  testo[1] = static_cast<char>('0' + v % 10);
+  return 2;
+}
+
+// The body line of size k, compared combination by combination. The combinations that share
+// all their positions but the last follow one another: the text of those positions, with the
+// '.' after it, is written once, and copied in front of each last position, in one move as long
+// as it is short.
+bool corpoGenerato(Confronto& confronto, int n, int k) {
+  constexpr std::size_t kCorto = 32;
+  int posizioni[VerificaLista::kMassimo];
+  std::size_t inizio[VerificaLista::kMassimo];  // where each position's text starts
+  char prefisso[3 * VerificaLista::kMassimo + kCorto];
+  for (int j = 0; j < k; ++j) posizioni[j] = j;
+  for (int da = 0;;) {
+    // The text of the positions before the last, from `da` on, each followed by its '.'.
+    std::size_t lunghezza = da > 0 ? inizio[da] : 0;
+    for (int j = da; j + 1 < k; ++j) {
+      inizio[j] = lunghezza;
+      lunghezza += scriviPosizione(prefisso + lunghezza, posizioni[j]);
+      prefisso[lunghezza++] = '.';
+    }
+    const bool ultimoPrefisso = k == 1 || posizioni[0] == n - k;
+    for (int ultima = posizioni[k - 1]; ultima < n; ++ultima) {
+      char* testo = confronto.spazio(lunghezza + kCorto);
+      if (testo == nullptr) return false;
+      std::memcpy(testo, prefisso, lunghezza <= kCorto ? kCorto : lunghezza);
+      std::size_t scritti = lunghezza + scriviPosizione(testo + lunghezza, ultima);
+      // " , " before another combination, the line end after the last one.
+      const bool fine = ultimoPrefisso && ultima == n - 1;
+      std::memcpy(testo + scritti, fine ? "\n  " : " , ", 3);
+      confronto.avanza(scritti + (fine ? 1 : 3));
+    }
+    // The next combination whose positions before the last differ.
+    da = k - 2;
+    while (da >= 0 && posizioni[da] == n - k + da) --da;
+    if (da < 0) return true;
+    ++posizioni[da];
+    for (int j = da + 1; j < k; ++j) posizioni[j] = posizioni[j - 1] + 1;
+  }
+}
+
+}  // namespace
+
+bool ugualeAlGenerato(std::istream& s, int n) {
+  Confronto confronto(s);
+  try {
+    for (int k = 1; k <= (n + 1) / 2; ++k) {
+      const std::string intestazione = "\n( " + std::to_string(n) + " )\n( " +
+                                       Combinatorial::alignment(k, n).str + std::to_string(k) +
+                                       " )\n";
+      if (!confronto.segue(intestazione) || !corpoGenerato(confronto, n, k)) return false;
+    }
+    return confronto.finito();
+  } catch (const std::ios_base::failure&) {
+    s.setstate(std::ios::badbit);
+    return false;
+  }
+}
+
 bool tabellaCompletaDaLeggere(std::istream& s, int n) {
   scartaRiga(s);
   Combinatorial t;  // its count only
@@ -253,7 +393,7 @@ bool tabellaCompletaDaLeggere(std::istream& s, int n) {
     leggiRigaCorpo(s, verifica);
     if (!lista.completa()) return false;
   }
-  return true;
+  return soloRigheVuote(s);
 }
 
 VerificaLista::VerificaLista(int n, int k) : n_(n), k_(k), buona_(k >= 1 && k <= kMassimo) {

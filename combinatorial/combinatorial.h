@@ -96,8 +96,14 @@ class VerificaLista {
 };
 
 // Reads a table from s as operator>> reads it, but builds no node: true when the table read is
-// the complete table of count n, as tabellaCompleta would find it after operator>>.
+// the complete table of count n, as tabellaCompleta would find it after operator>>, and nothing
+// but blanks and line ends follows its last block.
 bool tabellaCompletaDaLeggere(std::istream& s, int n);
+
+// True when s holds exactly the text that operator<< writes for the generated table of count n,
+// to its end: such a table is complete without being read element by element, at about the
+// cost of reading it. REQUIRES: 1 <= n <= VerificaLista::kMassimo.
+bool ugualeAlGenerato(std::istream& s, int n);
 
 // Replaces the table by the one read from s. A count that is 0 or implausibly large ends the
 // extraction with nothing stored. Blanks, carriage returns and NUL bytes in body lines are

@@ -1,6 +1,8 @@
 #include "combinatorial/suddivisioni.h"
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 
 std::uint32_t maschera(_myElement* combinazione) {
   std::uint32_t posizioni = 0;
@@ -10,11 +12,28 @@ std::uint32_t maschera(_myElement* combinazione) {
   return posizioni;
 }
 
-// Built twice, for processors with the bit-count instruction and for the others; the program
-// takes the one that fits when it starts. Defined before its first use, as multiversioning
-// asks.
-__attribute__((target_clones("popcnt", "default"))) Suddivisioni::Voce Suddivisioni::leggi(
-    int t, std::uint32_t confini) {
+namespace {
+
+// The number of the choice of counts that each mask makes: for each run, the positions it takes
+// there times the run's place value. Built twice, for processors with the bit-count instruction
+// and for the others; the program takes the one that fits when it starts. Nothing in it may
+// throw: an exception cannot pass through such a function. Defined before its first use, as
+// multiversioning asks.
+__attribute__((target_clones("popcnt", "default"))) void numeriDelleScelte(
+    std::span<const std::uint32_t> maschere, std::span<const std::uint32_t> corse,
+    std::span<const std::uint32_t> valore, std::uint32_t* numeri) noexcept {
+  for (std::size_t i = 0; i < maschere.size(); ++i) {
+    std::uint32_t scelta = 0;
+    for (std::size_t j = 0; j < corse.size(); ++j) {
+      scelta += valore[j] * static_cast<std::uint32_t>(std::popcount(maschere[i] & corse[j]));
+    }
+    numeri[i] = scelta;
+  }
+}
+
+}  // namespace
+
+Suddivisioni::Voce Suddivisioni::leggi(int t, std::uint32_t confini) {
   // The runs as masks, and a place value for the count taken from each, so that every choice
   // of counts has a number of its own below `scelte`.
   std::vector<std::uint32_t> corse;
@@ -33,16 +52,16 @@ __attribute__((target_clones("popcnt", "default"))) Suddivisioni::Voce Suddivisi
   Voce voce;
   std::vector<bool> vista(scelte, false);
   voce.inizio.push_back(0);
+  std::uint32_t numeri[1024];  // of a stretch of the table's masks at a time
   for (std::size_t k = 1; k < tutte.inizio.size(); ++k) {
-    for (std::size_t i = tutte.inizio[k - 1]; i < tutte.inizio[k]; ++i) {
-      const std::uint32_t posizioni = tutte.maschere[i];
-      std::uint32_t scelta = 0;
-      for (std::size_t j = 0; j < corse.size(); ++j) {
-        scelta += valore[j] * static_cast<std::uint32_t>(std::popcount(posizioni & corse[j]));
+    for (std::size_t da = tutte.inizio[k - 1]; da < tutte.inizio[k]; da += std::size(numeri)) {
+      const std::size_t quante = std::min(std::size(numeri), tutte.inizio[k] - da);
+      numeriDelleScelte({tutte.maschere.data() + da, quante}, corse, valore, numeri);
+      for (std::size_t i = 0; i < quante; ++i) {
+        if (vista[numeri[i]]) continue;
+        vista[numeri[i]] = true;
+        voce.maschere.push_back(tutte.maschere[da + i]);
       }
-      if (vista[scelta]) continue;
-      vista[scelta] = true;
-      voce.maschere.push_back(posizioni);
     }
     voce.inizio.push_back(voce.maschere.size());
   }

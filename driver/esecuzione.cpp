@@ -118,7 +118,6 @@ void avvisaSuErrori(std::ostream& err, const char* guasto, const Contenuto* cont
   err << ".\n" << std::flush;
 }
 
-const char kMemoria[] = "memoria insufficiente";
 const char kMemoriaPrimi[] = "memoria insufficiente per leggere numeriPrimi.txt";
 const char kMemoriaTabelle[] =
     "memoria insufficiente per le tabelle delle combinazioni (richiedono circa 60 MB)";
@@ -134,7 +133,7 @@ int concludi(const FineRicerca& fine, const stringa& nome, Corsa& corsa) {
   const bool guasto = fine.errore != 0 && fine.errore != EINTR;
   if (guasto) avvisaScrittura(out ? out : corsa.err, fine.errore, fine.erroreTaglio, contenuto);
   const bool salvato = avvisaPosto(fine, nome, corsa);
-  if (fine.causa == Causa::kMemoria) avvisaSuErrori(corsa.err, kMemoria, &contenuto);
+  if (fine.causa == Causa::kMemoria) avvisaSuErrori(corsa.err, kMemoriaRicerca, &contenuto);
   if (fine.causa == Causa::kSegnale && !guasto && salvato) {
     avvisaInterruzione(fine.ultimo, contenuto, out);
   }

@@ -18,6 +18,11 @@ using Pausa = std::function<void()>;
 // Legs above this leave 32-bit arithmetic in their splits (e + d >= 2^31).
 constexpr int kCatetoMassimo = 65535;
 
+// What memory running out during the search was needed for, as the programs tell it.
+constexpr char kMemoriaRicerca[] =
+    "memoria insufficiente per la ricerca (le tabelle delle combinazioni, costruite quando "
+    "servono, richiedono fino a circa 60 MB)";
+
 // What the search works with; the caller owns all of it.
 struct ContestoRicerca {
   _myElement* primi;           // the prime table

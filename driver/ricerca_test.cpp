@@ -273,7 +273,7 @@ TEST_F(Ricerca, ARunCutShortTellsItAndLeavesTheFileOfARunUpToItsLastWholeLeg) {
        [&] {
          if (++pause == 6) throw std::bad_alloc();
        },
-       RLIM_INFINITY, 1, testi::kChiusura, "terne: memoria insufficiente; " + finoA},
+       RLIM_INFINITY, 1, testi::kChiusura, "terne: " + std::string(kMemoriaRicerca) + "; " + finoA},
       {"disco pieno", [] {}, 3000, 1,
        "\nScrittura non riuscita (file troppo grande): " + finoA + testi::kChiusura, ""},
       {"disco pieno da subito", [] {}, 0, 1,

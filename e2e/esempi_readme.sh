@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the commands that README shows with build/tools/, as written, in a scratch copy of a fresh
-# clone after the Quick start (build/ built, lavoro/ prepared), and checks that the benchmark
-# README names exists: README's examples cannot drift from the programs.
+# clone after the Quick start (build/ built, lavoro/ prepared), and checks that the benchmarks
+# and the files and folders of the clone that README names exist: README's examples cannot
+# drift from the programs, nor send a reader to what a clone does not have.
 #   esempi_readme.sh SOURCE_DIR BUILD_DIR DATA_DIR SCRATCH_DIR
 set -euo pipefail
 sorgenti=$1 build=$2 dati=$3 scratch=$4
@@ -23,3 +24,9 @@ for filtro in $(grep -o 'benchmark_filter=[A-Za-z]*' "$sorgenti/README.md" | cut
   grep -q "^BENCHMARK($filtro)" "$sorgenti"/bench/*.cpp ||
     { echo "README nomina il benchmark $filtro, che non esiste"; exit 1; }
 done
+# A name in backticks with a slash, or of a kind of file the clone holds, must be in the clone,
+# unless the set-up makes it (build*/, lavoro/) or it is the system's (/dev, ~/.local).
+mancano=$(grep -o '`[^` ]*`' "$sorgenti/README.md" | tr -d '`' |
+  grep -E '/|\.(sh|cpp|h|c|md|1|json|cmake|svg)$' | grep -vE '^(/|~|build|lavoro|-|>)|<' | sort -u |
+  while read -r nome; do [ -e "$sorgenti/$nome" ] || echo "$nome"; done)
+[ -z "$mancano" ] || { echo "README nomina cose che il clone non ha:"; echo "$mancano"; exit 1; }

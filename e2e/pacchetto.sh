@@ -13,7 +13,8 @@ deb=$scratch/terne_${versione}_${architettura}.deb
 [ -f "$deb" ] || { echo "manca $deb:"; ls "$scratch"; exit 1; }
 
 informazioni=$(dpkg-deb -I "$deb")
-for campo in "Package: terne" "Version: $versione" "Architecture: $architettura"; do
+for campo in "Package: terne" "Version: $versione" "Architecture: $architettura" \
+             "Recommends: bash-completion"; do
   grep -qx " $campo" <<<"$informazioni" || { echo "manca '$campo':"; echo "$informazioni"; exit 1; }
 done
 for libreria in libc6 libstdc++6; do

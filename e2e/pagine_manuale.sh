@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders each manual page with man and groff and fails on any warning.
+# Renders each manual page with man and groff and fails on any warning, and on a line that runs
+# over 80 columns.
 #   pagine_manuale.sh PAGE...
 set -euo pipefail
 for cmd in man groff; do
@@ -11,7 +12,9 @@ for pagina in "$@"; do
   if [ -n "$avvisi" ]; then
     echo "$pagina:"; echo "$avvisi"; exit 1
   fi
-  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$pagina" | grep -q "CODICE DI USCITA" || {
-    echo "$pagina: sezione CODICE DI USCITA assente"; exit 1; }
+  resa=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$pagina")
+  grep -q "CODICE DI USCITA" <<<"$resa" || { echo "$pagina: sezione CODICE DI USCITA assente"; exit 1; }
+  lunghe=$(awk 'length($0) > 80' <<<"$resa")
+  [ -z "$lunghe" ] || { echo "$pagina: righe oltre 80 colonne:"; echo "$lunghe"; exit 1; }
 done
 echo "pagine senza avvisi: $*"

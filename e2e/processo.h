@@ -339,7 +339,7 @@ inline void ControllaRigheDiComando(const std::string& programma, const Cartella
 
 // The start of the answer to --version.
 inline std::string Versione(const std::string& programma) {
-  return programma + " 1.0.0\nCopyright (C) Gli autori di terne.\nLicenza MIT";
+  return programma + " 1.0.0\nCopyright (C) 2026 Gli autori di terne.\nLicenza MIT";
 }
 
 // One row of a fault table: a program started in a prepared folder with its standard input

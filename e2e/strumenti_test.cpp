@@ -178,15 +178,15 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
              EXPECT_EQ(c.Leggi(".uscita").rfind(Versione("terne-grafico"), 0), 0u);
            }),
       Caso("pixel zero", {"--pixel", "0", "triadiRettangole1-5.txt"}, "3,4,5\n", 2,
-           "terne-grafico: --pixel vuole un intero tra 1 e 10000\n", nullptr),
+           "terne-grafico: --pixel e' fuori dall'intervallo da 1 a 10.000: '0'\nUso: ", nullptr),
       Caso("un lato negativo enorme",
            {"--lato", "-99999999999999999999", "triadiRettangole1-5.txt"}, "3,4,5\n", 2,
-           "terne-grafico: --lato vuole un intero tra 1 e 1000000000000\n", nullptr),
+           "terne-grafico: --lato non e' un numero intero: '-99999999999999999999'\n", nullptr),
       Caso("pixel e lato al massimo",
            {"--pixel=10000", "--lato", "1000000000000", "triadiRettangole1-5.txt"}, "3,4,5\n", 0,
            "", "triadiRettangole1-5.svg", nullptr,
            [](Cartella c) {
-             EXPECT_NE(c.Leggi("triadiRettangole1-5.svg").find(" da 0 a 1000000000000<"),
+             EXPECT_NE(c.Leggi("triadiRettangole1-5.svg").find(" da 0 a 1.000.000.000.000<"),
                        std::string::npos);
            }),
       Caso("nessun file", {}, "-", 2, "terne-grafico: manca il file dei risultati\n", nullptr),
@@ -268,35 +268,30 @@ TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
             std::string::npos);
 }
 
+// Every program's help, its usage line included, fits a terminal of 80 columns.
+TEST(Aiuto, EveryHelpFitsEightyColumns) {
+  CartellaProva cartella("aiuto", false);
+  for (const char* programma : {TERNE_BIN, CERCA_BIN, GRAFICO_BIN, PREPARA_BIN}) {
+    Processo p(programma, cartella.percorso, {"--help"});
+    EXPECT_EQ(p.Attendi(), 0);
+    std::istringstream aiuto(p.Uscita());
+    for (std::string riga; std::getline(aiuto, riga);) EXPECT_LT(riga.size(), 80u) << riga;
+  }
+}
+
 TEST(Prepara, HelpVersionAndBadOptions) {
   CartellaProva cartella("prepara", false);
-  {
-    Processo p(PREPARA_BIN, cartella.percorso, {"--help"});
-    EXPECT_EQ(p.Attendi(), 0);
-    EXPECT_EQ(p.Uscita().rfind("Uso: terne-prepara [--forza] [--fino-a N] [CARTELLA]\n", 0), 0u);
-    EXPECT_EQ(p.Errori(), "");
-  }
-  {
-    Processo p(PREPARA_BIN, cartella.percorso, {"--version"});
-    EXPECT_EQ(p.Attendi(), 0);
-    EXPECT_EQ(p.Uscita().rfind(Versione("terne-prepara"), 0), 0u);
-  }
-  {
-    Processo p(PREPARA_BIN, cartella.percorso, {"-h"});
-    EXPECT_EQ(p.Attendi(), 0);
-    EXPECT_EQ(p.Uscita().rfind("Uso: terne-prepara", 0), 0u);
-  }
-  for (const std::vector<std::string>& argomenti : {std::vector<std::string>{"--boh"},
-                                                    {"--fino-a", "x"},
-                                                    {"--fino-a"},
-                                                    {"--fino-a", "1"},
-                                                    {"a", "b"}}) {
-    Processo p(PREPARA_BIN, cartella.percorso, argomenti);
-    const int stato = p.Attendi();
-    EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) != 0) << argomenti[0];
-    EXPECT_NE(p.Errori(), "") << argomenti[0];
-    EXPECT_EQ(p.Uscita(), "") << argomenti[0];
-  }
+  const std::string fino = "terne-prepara: --fino-a ";
+  ControllaRigheDiComando(
+      PREPARA_BIN, cartella,
+      {{{"--help"}, 0, "Uso: terne-prepara [--forza] [--fino-a=N] [--] [CARTELLA]\n", ""},
+       {{"-h"}, 0, "Uso: terne-prepara", ""},
+       {{"--version"}, 0, Versione("terne-prepara"), ""},
+       {{"--boh"}, 2, "", "terne-prepara: opzione sconosciuta: --boh\n"},
+       {{"--fino-a", "x"}, 2, "", fino + "non e' un numero intero: 'x'\n"},
+       {{"--fino-a"}, 2, "", "terne-prepara: l'opzione --fino-a vuole un argomento\n"},
+       {{"--fino-a=1"}, 2, "", fino + "e' fuori dall'intervallo da 2 a 100.000.000: '1'\n"},
+       {{"a", "b"}, 2, "", "terne-prepara: una sola cartella, per favore: anche 'b'\n"}});
   // What terne could not read is refused, with or without --forza, and never waited on; every
   // other file is written all the same.
   mkfifo((cartella / "numeriPrimi.txt").c_str(), 0600);

@@ -1,6 +1,7 @@
 // Fuzz target: a table file of any content read by the stream extraction, then checked as the
 // loading phase checks it, queried and written back. The check made while reading, with no
-// node, must agree with the check of the nodes read.
+// node, must agree with the check of the nodes read and of what follows them; a text found equal
+// to the generated one must be complete.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t quan
   file >> tabella;
   const int n = 4 + static_cast<int>(quanti % 16);
   std::istringstream ancora(testo);
-  if (tabellaCompleta(tabella, n) != tabellaCompletaDaLeggere(ancora, n)) std::abort();
+  const bool coda =
+      file.rdbuf()->in_avail() <= 0 ||
+      testo.find_first_not_of(" \r\n", static_cast<std::size_t>(file.tellg())) == std::string::npos;
+  if ((tabellaCompleta(tabella, n) && coda) != tabellaCompletaDaLeggere(ancora, n)) std::abort();
+  std::istringstream generato(testo);
+  std::istringstream intatta(testo);
+  if (ugualeAlGenerato(generato, n) && !tabellaIntatta(intatta, n)) std::abort();
   // Complements are as long as the count: query only tables of a plausible size.
   const int conteggio = tabella.n < numero(64) ? tabella.meta() : 0;
   for (int k = 0; k <= conteggio + 1; ++k) {

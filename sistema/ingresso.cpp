@@ -23,6 +23,18 @@ BufferDiLettura::int_type BufferDiLettura::underflow() {
   return traits_type::to_int_type(*gptr());
 }
 
+BufferDiLettura::pos_type BufferDiLettura::seekpos(pos_type posizione, std::ios_base::openmode) {
+  const off_t dove = lseek(fd_, static_cast<off_t>(posizione), SEEK_SET);
+  setg(buffer_, buffer_, buffer_);  // what was read ahead no longer follows
+  return dove < 0 ? pos_type(off_type(-1)) : pos_type(dove);
+}
+
+BufferDiLettura::pos_type BufferDiLettura::seekoff(off_type scarto, std::ios_base::seekdir da,
+                                                   std::ios_base::openmode modo) {
+  if (da == std::ios_base::beg) return seekpos(scarto, modo);
+  return pos_type(off_type(-1));  // only the positions from the start are needed
+}
+
 Ingresso::Ingresso(const char* nome, bool soloFileRegolari)
     : fd_(open(nome, O_RDONLY | O_CLOEXEC | (soloFileRegolari ? O_NONBLOCK : 0))),
       errore_(fd_ < 0 ? errno : 0),

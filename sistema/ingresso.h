@@ -8,7 +8,8 @@
 #include <streambuf>
 
 // An input stream buffer on a descriptor. A read error throws std::ios_base::failure, as the
-// file streams' buffer does, so that the stream reading it turns bad.
+// file streams' buffer does, so that the stream reading it turns bad. A regular file can be read
+// again from a position (seekg).
 class BufferDiLettura : public std::streambuf {
  public:
   explicit BufferDiLettura(int fd) : fd_(fd) {}
@@ -16,6 +17,9 @@ class BufferDiLettura : public std::streambuf {
 
  protected:
   int_type underflow() override;
+  pos_type seekpos(pos_type posizione, std::ios_base::openmode modo) override;
+  pos_type seekoff(off_type scarto, std::ios_base::seekdir da,
+                   std::ios_base::openmode modo) override;
 
  private:
   int fd_;

@@ -1,5 +1,6 @@
 #include "sistema/nomi.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -85,4 +86,20 @@ std::string perShell(std::string_view parola) {
 std::string nomeMostrato(const std::string& nome, bool ingresso) {
   if (nome != "-") return leggibile(nome);
   return ingresso ? "(ingresso standard)" : "(uscita standard)";
+}
+
+std::string conMigliaia(long long n) {
+  const std::string cifre = std::to_string(n);
+  const std::size_t inizio = cifre[0] == '-' ? 1 : 0;
+  std::string testo = cifre.substr(0, inizio);
+  for (std::size_t i = inizio; i < cifre.size(); ++i) {
+    if (i > inizio && (cifre.size() - i) % 3 == 0) testo += '.';
+    testo += cifre[i];
+  }
+  return testo;
+}
+
+std::string conUnDecimale(double x) {
+  const long long decimi = std::llround(x * 10);
+  return conMigliaia(decimi / 10) + "," + std::to_string(decimi % 10);
 }

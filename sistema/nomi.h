@@ -21,3 +21,9 @@ std::string perShell(std::string_view parola);
 // stands for, "(ingresso standard)" for an input or "(uscita standard)" for an output; any other
 // name as leggibile shows it.
 std::string nomeMostrato(const std::string& nome, bool ingresso);
+
+// A whole number as Italian writes it, the thousands grouped with a dot: "801.350".
+std::string conMigliaia(long long n);
+
+// A non-negative number with one decimal, written the Italian way: "1.234,5".
+std::string conUnDecimale(double x);

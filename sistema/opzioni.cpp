@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <iostream>
+#include <string_view>
+
+#include "sistema/nomi.h"
 
 namespace {
 
@@ -12,10 +15,24 @@ constexpr int kAiuto = 1000;
 constexpr int kVersione = 1001;
 
 const char kLicenza[] =
-    "Copyright (C) Gli autori di terne.\n"
+    "Copyright (C) 2026 Gli autori di terne.\n"
     "Licenza MIT: <https://opensource.org/licenses/MIT>.\n"
     "Questo e' software libero: si puo' modificarlo e ridistribuirlo.\n"
     "Non c'e' ALCUNA GARANZIA, nei limiti permessi dalla legge.\n";
+
+// Why getopt_long refused the argument `opzione`: a long option that takes no argument given
+// one ("--help=3"; getopt_long then names it in optopt), or an unknown option.
+std::string opzioneSbagliata(const std::string& opzione) {
+  const std::size_t uguale = opzione.find('=');
+  if (opzione.rfind("--", 0) == 0 && uguale != std::string::npos && optopt != 0) {
+    return "l'opzione " + opzione.substr(0, uguale) + " non vuole argomenti: '" +
+           leggibile(opzione) + "'";
+  }
+  if (optopt > 0 && optopt < 256) {  // a short one, perhaps among others after one '-'
+    return "opzione sconosciuta: " + std::string{'-', static_cast<char>(optopt)};
+  }
+  return "opzione sconosciuta: " + leggibile(opzione.substr(0, uguale));
+}
 
 }  // namespace
 
@@ -23,18 +40,31 @@ const char* versione() {
   return TERNE_VERSIONE;
 }
 
-void usoSbagliato(const char* programma, const std::string& perche) {
-  std::cerr << programma << ": " << perche << "\nProvare '" << programma << " --help'.\n";
+int usoSbagliato(const Comando& comando, const std::string& perche) {
+  const std::string_view uso = comando.uso;
+  std::cerr << comando.programma << ": " << perche << "\n"
+            << uso.substr(0, uso.find('\n') + 1) << "Provare '" << comando.programma
+            << " --help'.\n";
+  return 2;
 }
 
-bool interoTra(const char* testo, long long minimo, long long massimo, long long& valore) {
-  if (testo[0] < '0' || testo[0] > '9') return false;
-  char* fine = nullptr;
+std::string intero(const char* nome, const char* testo, long long minimo, long long massimo,
+                   long long& valore) {
+  std::string citato = "'";  // built in steps: GCC 12 warns wrongly on "'" + a temporary
+  citato += leggibile(testo);
+  citato += '\'';
+  if (*testo == '\0' ||
+      std::string_view(testo).find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::string(nome) + " non e' un numero intero: " + citato;
+  }
   errno = 0;
-  const long long v = std::strtoll(testo, &fine, 10);
-  if (errno != 0 || *fine != '\0' || v < minimo || v > massimo) return false;
+  const long long v = std::strtoll(testo, nullptr, 10);
+  if (errno != 0 || v < minimo || v > massimo) {
+    return std::string(nome) + " e' fuori dall'intervallo da " + conMigliaia(minimo) + " a " +
+           conMigliaia(massimo) + ": " + citato;
+  }
   valore = v;
-  return true;
+  return "";
 }
 
 int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzione& prendi,
@@ -57,22 +87,14 @@ int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzi
       if (c != kVersione) std::cout << comando.uso;
       if (c == kVersione) std::cout << programma << " " << versione() << "\n" << kLicenza;
       if (std::cout.flush()) return 0;
-      std::cerr << programma << ": impossibile scrivere sullo standard output\n";
+      std::cerr << programma << ": impossibile scrivere sull'uscita standard\n";
       return 1;
     }
-    if (c == ':') {
-      usoSbagliato(programma, "l'opzione " + opzione + " vuole un argomento");
-      return 2;
+    if (c == ':') return usoSbagliato(comando, "l'opzione " + opzione + " vuole un argomento");
+    if (c == '?') return usoSbagliato(comando, opzioneSbagliata(opzione));
+    if (const std::string perche = prendi(c, optarg); !perche.empty()) {
+      return usoSbagliato(comando, perche);
     }
-    if (c == '?') {
-      std::string sconosciuta = opzione.substr(0, opzione.find('='));
-      if (optopt > 0 && optopt < 256) {  // a short one, perhaps among others after one '-'
-        sconosciuta = std::string{'-', static_cast<char>(optopt)};
-      }
-      usoSbagliato(programma, "opzione sconosciuta: " + sconosciuta);
-      return 2;
-    }
-    if (!prendi(c, optarg)) return 2;
   }
   for (int i = optind; i < argc; ++i) operandi.emplace_back(argv[i]);
   return -1;

@@ -13,11 +13,12 @@ struct Opzione {
   bool argomento;     // takes an argument
 };
 
-// What the tool makes of one option and its argument (null when it takes none). False refuses
-// the command line; the tool has said why on standard error.
-using PrendiOpzione = std::function<bool(int corta, const char* argomento)>;
+// What the tool makes of one option and its argument (null when it takes none): empty when it
+// takes it, otherwise what is wrong with it, which refuses the command line.
+using PrendiOpzione = std::function<std::string(int corta, const char* argomento)>;
 
-// A program's command line: its name, its --help text and its options.
+// A program's command line: its name, its --help text (whose first line is the usage line) and
+// its options.
 struct Comando {
   const char* programma;
   const char* uso;
@@ -26,18 +27,20 @@ struct Comando {
 
 // Reads argv. Returns -1 when the program goes on with `operandi`, the arguments that are not
 // options, in order; otherwise the exit code: 0 after --help or -h (which print `uso`) or
-// --version (the version and the licence),
-// 1 when their text could not be written, 2 on wrong usage, after a line on standard error that
-// says what was wrong.
+// --version (the version and the licence), 1 when their text could not be written, 2 on wrong
+// usage, told as usoSbagliato tells it.
 int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzione& prendi,
                  std::vector<std::string>& operandi);
 
-// The whole of `testo` as a decimal integer from minimo to massimo; false for anything else
-// (signs, blanks, other characters, values out of range).
-bool interoTra(const char* testo, long long minimo, long long massimo, long long& valore);
+// The whole of `testo` as a decimal integer from minimo to massimo, into `valore`. Empty, or
+// what is wrong with it, naming it as `nome`: "N non e' un numero intero: 'x'" (signs, blanks
+// and other characters included), "N e' fuori dall'intervallo da 1 a 65.535: '70000'".
+std::string intero(const char* nome, const char* testo, long long minimo, long long massimo,
+                   long long& valore);
 
 // The version of terne and its tools, "1.0.0".
 const char* versione();
 
-// A wrong-usage line: "PROGRAMMA: PERCHE'" and the hint to --help, on standard error.
-void usoSbagliato(const char* programma, const std::string& perche);
+// Wrong usage told on standard error: "PROGRAMMA: PERCHE'", the usage line and the hint to
+// --help. Returns 2, the exit code of wrong usage.
+int usoSbagliato(const Comando& comando, const std::string& perche);

@@ -118,10 +118,12 @@ void scriviAssi(std::ostream& os, const Griglia& g) {
     const int c = g.cella(v);
     os << "<line x1=\"" << x0 + c << "\" y1=\"" << y1 << "\" x2=\"" << x0 + c << "\" y2=\""
        << y1 + 6 << "\"/><text x=\"" << x0 + c << "\" y=\"" << y1 + 20
-       << "\" stroke=\"none\" text-anchor=\"middle\">" << v << "</text>\n"
+       << "\" stroke=\"none\" text-anchor=\"middle\">" << conMigliaia(static_cast<long long>(v))
+       << "</text>\n"
        << "<line x1=\"" << x0 - 6 << "\" y1=\"" << y1 - c << "\" x2=\"" << x0 << "\" y2=\""
        << y1 - c << "\"/><text x=\"" << x0 - 9 << "\" y=\"" << y1 - c + 4
-       << "\" stroke=\"none\" text-anchor=\"end\">" << v << "</text>\n";
+       << "\" stroke=\"none\" text-anchor=\"end\">" << conMigliaia(static_cast<long long>(v))
+       << "</text>\n";
     if (g.lato - v < passo) break;
   }
   os << "</g>\n<g font-family=\"sans-serif\" font-size=\"14\" fill=\"#333\" "
@@ -214,8 +216,10 @@ void scriviSvg(std::ostream& os, const Griglia& g, const std::string& nomeFile, 
   const int larghezza = kMargineSinistro + g.pixel + 30;
   const int altezza = kMargineAlto + g.pixel + 60;
   std::ostringstream titolo;
-  titolo << nomeFile << ": " << terne << (terne == 1 ? " terna, " : " terne, ") << g.punti
-         << (g.punti == 1 ? " punto" : " punti") << " da 0 a " << g.lato;
+  titolo << nomeFile << ": " << conMigliaia(static_cast<long long>(terne))
+         << (terne == 1 ? " terna, " : " terne, ") << conMigliaia(static_cast<long long>(g.punti))
+         << (g.punti == 1 ? " punto" : " punti") << " da 0 a "
+         << conMigliaia(static_cast<long long>(g.lato));
   // At most 16 units high, smaller where the picture is too narrow for it; a renderer that
   // knows textLength also draws it to the very length that fits.
   const int spazio = larghezza - 2 * kMargineTitolo;

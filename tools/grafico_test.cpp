@@ -104,7 +104,7 @@ TEST(Grafico, TicksAreRoundNumbersAcrossTheWindow) {
     std::vector<std::string> tacche;
   } casi[] = {{30, {"0", "5", "10", "15", "20", "25", "30"}},
               {8, {"0", "1", "8"}},
-              {65535, {"0", "10000", "60000"}}};
+              {65535, {"0", "10.000", "60.000"}}};
   // A tick's label is the text of one <text> element.
   auto etichetta = [](std::string testo) { return testo.insert(0, 1, '>').append("</text>"); };
   for (const auto& c : casi) {

@@ -33,15 +33,15 @@ constexpr long kLimiteMassimo = 100000000;
 constexpr int kPrimiPerRiga = 10;
 
 const char kUso[] =
-    "Uso: terne-prepara [--forza] [--fino-a N] [CARTELLA]\n"
+    "Uso: terne-prepara [--forza] [--fino-a=N] [--] [CARTELLA]\n"
     "\n"
-    "Scrive nella CARTELLA (quella corrente se non e' data; viene creata se manca) i file\n"
-    "che terne legge all'avvio:\n"
+    "Scrive nella CARTELLA (quella corrente se non e' data; viene creata se manca)\n"
+    "i file che terne legge all'avvio:\n"
     "  Combinations04.txt ... Combinations19.txt  le tabelle delle combinazioni;\n"
-    "  numeriPrimi.txt                            i numeri primi fino a N e il primo oltre.\n"
-    "Un file che esiste gia' e supera il controllo che terne fa all'avvio resta com'e', salvo\n"
-    "con --forza; uno danneggiato, o una tabella di primi che non arriva oltre N, viene\n"
-    "riscritto.\n"
+    "  numeriPrimi.txt  i numeri primi fino a N e il primo oltre N.\n"
+    "Un file che esiste gia' e supera il controllo che terne fa all'avvio resta\n"
+    "com'e', salvo con --forza; uno danneggiato, o una tabella di primi che non\n"
+    "arriva oltre N, viene riscritto.\n"
     "\n"
     "Opzioni:\n"
     "  --forza       riscrive anche i file intatti che esistono gia'\n"
@@ -49,7 +49,15 @@ const char kUso[] =
     "                piu' grande che terne accetta; al massimo 100000000)\n"
     "  -h, --help    mostra questo aiuto ed esce\n"
     "  --version     mostra la versione e la licenza ed esce\n"
-    "  --            chiude le opzioni (per una CARTELLA che comincia con -)\n";
+    "  --            chiude le opzioni (per una CARTELLA che comincia con -)\n"
+    "\n"
+    "Codice di uscita: 0 se ogni file e' scritto o intatto; 1 se un file o la\n"
+    "cartella non si possono scrivere; 2 per un uso sbagliato; 128 + il numero del\n"
+    "segnale dopo un'interruzione.\n";
+
+constexpr int kForza = 256;
+constexpr int kFinoA = 257;
+const Comando kComando{"terne-prepara", kUso, {{"forza", kForza, false}, {"fino-a", kFinoA, true}}};
 
 struct Opzioni {
   bool forza = false;
@@ -91,7 +99,7 @@ void scriviTabella(std::ostream& os, int n) {
 // Only regular files pass, and nothing is waited on.
 bool tabellaIntatta(const fs::path& percorso, int n) {
   Ingresso file(percorso.c_str(), true);
-  return file.errore() == 0 && tabellaCompletaDaLeggere(file.flusso(), n);
+  return file.errore() == 0 && ::tabellaIntatta(file.flusso(), n);
 }
 
 bool primiIntatti(const fs::path& percorso, long limite) {
@@ -140,28 +148,22 @@ bool preparaFile(const Opzioni& o, const std::string& nome,
 
 // Parses the arguments; returns -1 to go on, otherwise the exit code.
 int leggiRichiesta(int argc, char** argv, Opzioni& o) {
-  constexpr int kForza = 256;
-  constexpr int kFinoA = 257;
   std::vector<std::string> operandi;
   const int esito = leggiOpzioni(
-      argc, argv, {"terne-prepara", kUso, {{"forza", kForza, false}, {"fino-a", kFinoA, true}}},
-      [&o](int opzione, const char* argomento) {
+      argc, argv, kComando,
+      [&o](int opzione, const char* argomento) -> std::string {
         long long limite = 0;
         if (opzione == kForza) o.forza = true;
-        if (opzione != kFinoA) return true;
-        if (!interoTra(argomento, 2, kLimiteMassimo, limite)) {
-          usoSbagliato("terne-prepara",
-                       "--fino-a vuole un numero intero tra 2 e " + std::to_string(kLimiteMassimo));
-          return false;
-        }
+        if (opzione != kFinoA) return "";
+        const std::string perche = intero("--fino-a", argomento, 2, kLimiteMassimo, limite);
         o.limite = static_cast<long>(limite);
-        return true;
+        return perche;
       },
       operandi);
   if (esito >= 0) return esito;
   if (operandi.size() > 1) {
-    usoSbagliato("terne-prepara", "una sola cartella, per favore (anche " + operandi[1] + ")");
-    return 2;
+    return usoSbagliato(kComando,
+                        "una sola cartella, per favore: anche '" + leggibile(operandi[1]) + "'");
   }
   if (!operandi.empty()) o.cartella = operandi[0];
   return -1;

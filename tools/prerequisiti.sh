@@ -5,7 +5,8 @@
 #   tools/prerequisiti.sh programma   what ./avvia needs to build the programs
 #   tools/prerequisiti.sh pacchetto   that, and what the Debian package needs (dpkg-shlibdeps)
 #   tools/prerequisiti.sh prove       that, and what ./prova needs to run every test
-#   tools/prerequisiti.sh bench       what bench/esegui.sh needs: the build and Google Benchmark
+#   tools/prerequisiti.sh bench       what bench/ needs: the build, Google Benchmark, hyperfine
+#                                     and GNU time
 #   tools/prerequisiti.sh ci          that, and clang for the fuzzers and lintian for the package
 set -euo pipefail
 
@@ -13,7 +14,7 @@ programma=(cmake ninja-build g++)
 pacchetto=("${programma[@]}" dpkg-dev file)
 prove=("${pacchetto[@]}" libgtest-dev man-db groff-base libxml2-utils librsvg2-bin netpbm)
 ci=("${prove[@]}" clang libclang-rt-dev lintian)
-bench=("${programma[@]}" libbenchmark-dev)
+bench=("${programma[@]}" libbenchmark-dev hyperfine time)
 
 case "${1:-}" in
   programma) voluti=("${programma[@]}") ;;

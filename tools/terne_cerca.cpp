@@ -35,25 +35,31 @@ constexpr char kMemoriaTabelle[] =
     "memoria insufficiente per le tabelle delle combinazioni (richiedono circa 60 MB)";
 
 const char kUso[] =
-    "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] M N\n"
+    "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] [--] M N\n"
     "\n"
-    "Cerca le terne pitagoriche con un cateto da M a N (da 1 a 65535, M <= N) come terne,\n"
-    "senza domande e senza pause, e le scrive in triadiRettangoleM-N.txt: lo stesso file che\n"
-    "scrive terne. Legge numeriPrimi.txt e le tabelle Combinations04.txt ... Combinations19.txt\n"
-    "(terne-prepara li scrive).\n"
+    "Cerca le terne pitagoriche con un cateto da M a N (da 1 a 65535, M <= N), come\n"
+    "le cerca terne ma senza domande e senza pause, e le scrive nello stesso file,\n"
+    "triadiRettangoleM-N.txt. Legge numeriPrimi.txt e le tabelle Combinations04.txt\n"
+    "... Combinations19.txt, che terne-prepara scrive.\n"
     "\n"
     "Opzioni:\n"
-    "  -C, --cartella=CARTELLA  lavora nella CARTELLA: i file di ingresso, il file dei\n"
-    "                           risultati e un FILE relativo stanno li'\n"
-    "  -o, --output=FILE        scrive i risultati in FILE; con - sullo standard output\n"
-    "  -q, --silenzioso         nessuna riga di avanzamento, nessun riepilogo e nessuna\n"
-    "                           notizia delle copie dei file precedenti\n"
+    "  -C, --cartella=CARTELLA  lavora nella CARTELLA: i file di ingresso, il file\n"
+    "                           dei risultati e un FILE relativo stanno li'\n"
+    "  -o, --output=FILE        scrive i risultati in FILE; - e' l'uscita standard\n"
+    "  -q, --silenzioso         nessuna riga di avanzamento, nessun riepilogo e\n"
+    "                           nessuna notizia delle copie dei file precedenti\n"
     "  -h, --help               mostra questo aiuto ed esce\n"
     "  --version                mostra la versione e la licenza ed esce\n"
+    "  --                       chiude le opzioni\n"
     "\n"
-    "Codice di uscita: 0 se il file contiene tutte le terne; 1 se un file di ingresso manca o\n"
-    "e' danneggiato, o se i risultati non si sono potuti scrivere; 2 per un uso sbagliato;\n"
-    "128 + il numero del segnale dopo un'interruzione (130 per Ctrl-C).\n";
+    "Codice di uscita: 0 se il file contiene tutte le terne; 1 se un file di\n"
+    "ingresso manca, non si puo' leggere o e' danneggiato, se i risultati non si\n"
+    "sono potuti scrivere o se la memoria non e' bastata; 2 per un uso sbagliato;\n"
+    "141 se chi leggeva da una pipe se n'e' andato; 128 + il numero del segnale\n"
+    "dopo un'interruzione (130 per Ctrl-C).\n";
+
+const Comando kComando{
+    kProgramma, kUso, {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}}};
 
 struct Richiesta {
   std::string cartella;
@@ -63,39 +69,39 @@ struct Richiesta {
   int n = 0;
 };
 
-int leggiRichiesta(int argc, char** argv, Richiesta& r) {
-  std::vector<std::string> operandi;
-  const int esito = leggiOpzioni(
-      argc, argv,
-      {kProgramma,
-       kUso,
-       {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}}},
-      [&r](int opzione, const char* argomento) {
-        if (opzione == 'C') r.cartella = argomento;
-        if (opzione == 'o' && *argomento == '\0') {
-          usoSbagliato(kProgramma, "-o vuole un nome di file, o - per lo standard output");
-          return false;
-        }
-        if (opzione == 'o') r.uscita = argomento;
-        if (opzione == 'q') r.silenzioso = true;
-        return true;
-      },
-      operandi);
-  if (esito >= 0) return esito;
-  if (operandi.size() != 2) {
-    usoSbagliato(kProgramma, "servono due numeri, M e N");
-    return 2;
-  }
+// M and N from the operands; empty, or what is wrong with them.
+std::string estremi(const std::vector<std::string>& operandi, Richiesta& r) {
+  if (operandi.size() < 2) return operandi.empty() ? "mancano M e N" : "manca N";
+  if (operandi.size() > 2) return "argomento in piu': '" + leggibile(operandi[2]) + "'";
   long long m = 0;
   long long n = 0;
-  if (!interoTra(operandi[0].c_str(), 1, kCatetoMassimo, m) ||
-      !interoTra(operandi[1].c_str(), 1, kCatetoMassimo, n) || m > n) {
-    usoSbagliato(kProgramma, "M e N vanno da 1 a 65535, con M <= N");
-    return 2;
+  std::string perche = intero("M", operandi[0].c_str(), 1, kCatetoMassimo, m);
+  if (perche.empty()) perche = intero("N", operandi[1].c_str(), 1, kCatetoMassimo, n);
+  if (perche.empty() && m > n) {
+    perche = "M (" + operandi[0] + ") e' maggiore di N (" + operandi[1] + ")";
   }
   r.m = static_cast<int>(m);
   r.n = static_cast<int>(n);
-  return -1;
+  return perche;
+}
+
+int leggiRichiesta(int argc, char** argv, Richiesta& r) {
+  std::vector<std::string> operandi;
+  const int esito = leggiOpzioni(
+      argc, argv, kComando,
+      [&r](int opzione, const char* argomento) -> std::string {
+        if (opzione == 'o' && *argomento == '\0') {
+          return "-o vuole un nome di file (o - per l'uscita standard), non un nome vuoto";
+        }
+        if (opzione == 'C') r.cartella = argomento;
+        if (opzione == 'o') r.uscita = argomento;
+        if (opzione == 'q') r.silenzioso = true;
+        return "";
+      },
+      operandi);
+  if (esito >= 0) return esito;
+  const std::string perche = estremi(operandi, r);
+  return perche.empty() ? -1 : usoSbagliato(kComando, perche);
 }
 
 // " CARTELLA" for the commands the messages suggest, quoted for the shell; nothing for the
@@ -184,15 +190,6 @@ std::string durata(Orologio::duration d) {
   return testo;
 }
 
-// A number with one decimal, written the Italian way: "7,3".
-std::string decimale(double x) {
-  char testo[32];
-  std::snprintf(testo, sizeof testo, "%.1f", x);
-  std::string virgola = testo;
-  virgola[virgola.find('.')] = ',';
-  return virgola;
-}
-
 // The columns of the terminal on standard error, 80 when it does not tell.
 int colonne() {
   winsize finestra = {};
@@ -212,28 +209,25 @@ class Avanzamento {
     ultimo_ = adesso;
     const int fatti = cateto - m_ + 1;
     const auto trascorso = adesso - inizio_;
-    char riga[200];
-    const int spazio = colonne() - 1;
-    const std::string percento = decimale(100.0 * fatti / totale_);
-    int lunghezza = std::snprintf(
-        riga, sizeof riga, "cateti %d/%d (%s %%), %lld terne, %s trascorsi, circa %s alla fine",
-        fatti, totale_, percento.c_str(), pendenti_.registrate(), durata(trascorso).c_str(),
-        durata(trascorso * (totale_ - fatti) / fatti).c_str());
-    if (lunghezza > spazio) {
-      lunghezza = std::snprintf(riga, sizeof riga, "%d/%d (%s %%) %lld terne", fatti, totale_,
-                                percento.c_str(), pendenti_.registrate());
+    const std::string parte = conMigliaia(fatti) + "/" + conMigliaia(totale_) + " (" +
+                              conUnDecimale(100.0 * fatti / totale_) + " %)";
+    const std::string terne = conMigliaia(pendenti_.registrate()) + " terne";
+    std::string riga = "cateti " + parte + ", " + terne + ", " + durata(trascorso) + " trascorsi";
+    // No estimate before a second has gone by: too few legs to tell.
+    if (trascorso >= std::chrono::seconds(1)) {
+      riga += ", circa " + durata(trascorso * (totale_ - fatti) / fatti) + " alla fine";
     }
-    lunghezza = std::clamp(lunghezza, 0, std::max(spazio, 0));
+    const std::size_t spazio = std::max(colonne() - 1, 0);
+    if (riga.size() > spazio) riga = parte + " " + terne;
+    riga.resize(std::min(riga.size(), spazio));
     // Blanks over what a longer line drew before.
-    std::cerr << '\r' << std::string_view(riga, static_cast<size_t>(lunghezza))
-              << std::string(std::clamp(larghezza_, lunghezza, std::max(spazio, 0)) - lunghezza,
-                             ' ')
+    std::cerr << '\r' << riga << std::string(std::max(larghezza_, riga.size()) - riga.size(), ' ')
               << std::flush;
-    larghezza_ = std::max(larghezza_, lunghezza);
+    larghezza_ = std::min(std::max(larghezza_, riga.size()), spazio);
   }
-  // Ends the line, so that what follows starts on a line of its own.
+  // Clears the line, so that what follows is written in its place.
   void chiudi() {
-    if (larghezza_ > 0) std::cerr << "\n";
+    if (larghezza_ > 0) std::cerr << '\r' << std::string(larghezza_, ' ') << '\r';
   }
 
  private:
@@ -242,7 +236,7 @@ class Avanzamento {
   const TernePendenti& pendenti_;
   const Orologio::time_point inizio_ = Orologio::now();
   Orologio::time_point ultimo_ = inizio_ - std::chrono::seconds(1);
-  int larghezza_ = 0;  // of the longest line drawn
+  std::size_t larghezza_ = 0;  // of the longest line drawn
 };
 
 // Opens the file named after the range, or another one, for a new run. False after a message.
@@ -342,7 +336,7 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
   if (guasto || fine.causa == Causa::kMemoria) {
     std::cerr << kProgramma << ": "
               << (guasto ? "scrittura non riuscita (" + motivoErrore(fine.errore) + ")"
-                         : std::string("memoria insufficiente"));
+                         : std::string(kMemoriaRicerca));
     descriviUscita(nome, r, fine);
     return kGuasto;
   }
@@ -358,10 +352,9 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
 void riepiloga(const Richiesta& r, const std::string& nome, long long terne,
                Orologio::duration tempo) {
   if (r.silenzioso) return;
-  char riga[200];
-  std::snprintf(riga, sizeof riga, ": %lld terne dei cateti da %d a %d in %s s\n", terne, r.m, r.n,
-                decimale(std::chrono::duration<double>(tempo).count()).c_str());
-  std::cerr << kProgramma << ": " << nome << riga;
+  std::cerr << kProgramma << ": " << nome << ": " << conMigliaia(terne) << " terne dei cateti da "
+            << r.m << " a " << r.n << " in "
+            << conUnDecimale(std::chrono::duration<double>(tempo).count()) << " s\n";
 }
 
 int cerca(Richiesta r) {

@@ -24,23 +24,34 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kUso[] =
-    "Uso: terne-grafico [--lato=L] [--pixel=P] [-o FILE.svg] FILE.txt\n"
+    "Uso: terne-grafico [--lato=L] [--pixel=P] [-o FILE.svg] [--] FILE.txt\n"
     "\n"
-    "Disegna il file dei risultati di terne (una terna a,b,c per riga) come un grafico SVG:\n"
-    "ogni terna da' i punti (a, b) e (b, a) dei suoi cateti, nella finestra da 0 a L su\n"
-    "entrambi gli assi. Il grafico va accanto al file, con lo stesso nome e .svg; se FILE.txt\n"
-    "e' -, legge lo standard input e scrive il grafico sullo standard output.\n"
+    "Disegna il file dei risultati di terne (una terna a,b,c per riga) come grafico\n"
+    "SVG: ogni terna da' i punti (a, b) e (b, a) dei suoi cateti, nella finestra da\n"
+    "0 a L su entrambi gli assi. Il grafico va accanto al file, con lo stesso nome\n"
+    "e .svg; se FILE.txt e' -, legge l'ingresso standard e scrive il grafico\n"
+    "sull'uscita standard.\n"
     "\n"
     "Opzioni:\n"
-    "  --lato L      la finestra va da 0 a L (normalmente N, dal nome triadiRettangoleM-N.txt;\n"
-    "                per altri nomi il cateto piu' grande del file)\n"
-    "  --pixel P     la finestra e' di P x P pixel (normalmente 1000, al massimo 10000);\n"
-    "                i punti che cadono sullo stesso pixel sono disegnati una volta\n"
+    "  --lato=L       la finestra va da 0 a L (normalmente N, dal nome\n"
+    "                 triadiRettangoleM-N.txt; per altri nomi il cateto piu'\n"
+    "                 grande del file)\n"
+    "  --pixel=P      la finestra e' di P x P pixel (normalmente 1000, al massimo\n"
+    "                 10000); i punti sullo stesso pixel sono disegnati una volta\n"
     "  -o, --output=FILE.svg\n"
-    "                scrive il grafico in FILE.svg (- per lo standard output)\n"
-    "  -h, --help    mostra questo aiuto ed esce\n"
-    "  --version     mostra la versione e la licenza ed esce\n"
-    "  --            chiude le opzioni (per un FILE.txt che comincia con -)\n";
+    "                 scrive il grafico in FILE.svg (- per l'uscita standard)\n"
+    "  -h, --help     mostra questo aiuto ed esce\n"
+    "  --version      mostra la versione e la licenza ed esce\n"
+    "  --             chiude le opzioni (per un FILE.txt che comincia con -)\n"
+    "\n"
+    "Codice di uscita: 0 se il grafico e' scritto; 1 se il file non si puo' leggere\n"
+    "o e' malformato, o se il grafico non si puo' scrivere; 2 per un uso sbagliato;\n"
+    "128 + il numero del segnale dopo un'interruzione.\n";
+
+constexpr int kLato = 256;
+constexpr int kPixel = 257;
+const Comando kComando{
+    "terne-grafico", kUso, {{"lato", kLato, true}, {"pixel", kPixel, true}, {"output", 'o', true}}};
 
 struct Opzioni {
   std::uint64_t lato = 0;  // 0: from the name, or the largest leg
@@ -49,44 +60,32 @@ struct Opzioni {
   std::string uscita;
 };
 
-int usoSbagliato(const std::string& perche) {
-  ::usoSbagliato("terne-grafico", perche);
-  return 2;
-}
-
 // Parses the arguments; returns -1 to go on, otherwise the exit code.
 int leggiRichiesta(int argc, char** argv, Opzioni& o) {
-  constexpr int kLato = 256;
-  constexpr int kPixel = 257;
   std::vector<std::string> operandi;
   const int esito = leggiOpzioni(
-      argc, argv,
-      {"terne-grafico",
-       kUso,
-       {{"lato", kLato, true}, {"pixel", kPixel, true}, {"output", 'o', true}}},
-      [&o](int opzione, const char* argomento) {
-        long long valore = 0;
+      argc, argv, kComando,
+      [&o](int opzione, const char* argomento) -> std::string {
         if (opzione == 'o') {
           o.uscita = argomento;
-          if (o.uscita.empty()) usoSbagliato("-o vuole un nome di file");
-          return !o.uscita.empty();
+          return o.uscita.empty() ? "-o vuole un nome di file, non un nome vuoto" : "";
         }
         const bool lato = opzione == kLato;
-        const long long massimo = lato ? grafico::kLatoMassimo : grafico::kPixelMassimo;
-        if (!interoTra(argomento, 1, massimo, valore)) {
-          usoSbagliato(std::string(lato ? "--lato" : "--pixel") + " vuole un intero tra 1 e " +
-                       std::to_string(massimo));
-          return false;
-        }
+        long long valore = 0;
+        const std::string perche =
+            intero(lato ? "--lato" : "--pixel", argomento, 1,
+                   lato ? grafico::kLatoMassimo : grafico::kPixelMassimo, valore);
         if (lato) o.lato = static_cast<std::uint64_t>(valore);
         if (!lato) o.pixel = static_cast<int>(valore);
-        return true;
+        return perche;
       },
       operandi);
   if (esito >= 0) return esito;
-  if (operandi.empty()) return usoSbagliato("manca il file dei risultati");
-  if (operandi.size() > 1)
-    return usoSbagliato("un solo file, per favore (anche " + operandi[1] + ")");
+  if (operandi.empty()) return usoSbagliato(kComando, "manca il file dei risultati");
+  if (operandi.size() > 1) {
+    return usoSbagliato(kComando,
+                        "un solo file, per favore: anche '" + leggibile(operandi[1]) + "'");
+  }
   o.ingresso = operandi[0];
   if (o.uscita.empty() && o.ingresso == "-") o.uscita = o.ingresso;  // on standard output
   if (o.uscita.empty()) o.uscita = fs::path(o.ingresso).replace_extension(".svg").string();
