@@ -92,6 +92,7 @@ TEST(Caricamento, LoadsEveryTableOrStopsAtTheFirstBadOne) {
     EXPECT_EQ(caricaTabelle(tabelle, out), 0);
     // The tables are built when asked for, and then equal the tables built at once.
     EXPECT_EQ(tabelle[18].lists, nullptr);
+    EXPECT_NE(tabelle[19].combinations(numero(10)), nullptr);
     for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) {
       std::ostringstream scritta;
       scritta << tabelle[n];

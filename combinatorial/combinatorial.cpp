@@ -330,7 +330,7 @@ bool corpoGenerato(Confronto& confronto, int n, int k) {
   constexpr std::size_t kCorto = 32;
   int posizioni[VerificaLista::kMassimo];
   std::size_t inizio[VerificaLista::kMassimo];  // where each position's text starts
-  char prefisso[3 * VerificaLista::kMassimo + kCorto];
+  char prefisso[3 * VerificaLista::kMassimo + kCorto] = {};
   for (int j = 0; j < k; ++j) posizioni[j] = j;
   for (int da = 0;;) {
     // The text of the positions before the last, from `da` on, each followed by its '.'.

@@ -79,6 +79,19 @@ inline const char kDomandaM[] = "Inserisci il valore di M>0: ";
 inline const char kDomandaN[] = "Inserisci il valore di N>0: ";
 inline const char kChiusura[] = "\n\nInserire una lettera e premere invio per terminare... ";
 
+// The banner and the prompts, each asked that many times.
+inline std::string Inizio(int domandeM = 1, int domandeN = 1) {
+  std::string s = Banner();
+  for (int i = 0; i < domandeM; ++i) s += kDomandaM;
+  for (int i = 0; i < domandeN; ++i) s += kDomandaN;
+  return s;
+}
+
+// "Combinations" + n in two digits + ".txt".
+inline std::string NomeTabella(int n) {
+  return "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";
+}
+
 inline std::string Tabelle(int finoA = 19) {
   std::string righe;
   for (int n = 4; n <= finoA; ++n) {

@@ -36,7 +36,8 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
           "terne-cerca: numeriPrimi.txt con una cifra cambiata, poi riparato da terne-prepara",
           [](const CartellaProva& c) {
             std::string primi = c.Leggi("numeriPrimi.txt");
-            c.Scrivi("numeriPrimi.txt", primi.replace(primi.find('3'), 1, "9"));
+            primi[primi.find('3')] = '9';
+            c.Scrivi("numeriPrimi.txt", primi);
           },
           "", {}, 1,
           [](const Processo& p, const CartellaProva& c) {
@@ -85,6 +86,22 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
                EXPECT_FALSE(c.Esiste("triadiRettangole9-5.txt"));
              },
              nullptr, {"9", "5"}),
+      Guasto("terne-cerca -o - nel file stesso dello standard error: soltanto le terne", nullptr,
+             "", {.errori = ".uscita"}, 0,
+             [](const Processo& p, const CartellaProva&) {
+               EXPECT_EQ(p.Uscita(), "6,8,10\n8,15,17\n");
+             },
+             nullptr, {"-o", "-", "6", "8"}),
+      Guasto("terne-cerca -o - | head: 141 in silenzio", nullptr, "", {.chiudiUscitaDopo = 10}, 141,
+             [](const Processo& p, const CartellaProva&) { EXPECT_EQ(p.Errori(), ""); }, nullptr,
+             {"-o", "-", "1", "3000"}),
+      Guasto("terne-cerca -o - >> un file con righe, poi il disco pieno: righe intere", nullptr, "",
+             {.limiteScrittura = 16384, .prefisso = "uscita", .giaNellUscita = "prima\n"}, 1,
+             [](const Processo& p, const CartellaProva&) {
+               const int k = CatetoNominato(p.Errori());
+               EXPECT_EQ(p.Uscita(), "prima\n" + FileDiUnaRicerca(1, k)) << p.Errori();
+             },
+             nullptr, {"-o", "-", "1", "3000"}),
   };
   for (const auto& c : casi) ControllaGuasto(c);
 }
@@ -154,6 +171,22 @@ TEST(Cerca, CommandLine) {
              c.Scrivi("numeriPrimi.txt", primi);  // its own copy, appended to if all goes wrong
            }},
           {{"6", "8"}, 1, "", "", {.errori = "triadiRettangole6-8.txt"}},
+          {{"-q", "1", "20"},
+           0,
+           "",
+           "",
+           {},  // a copy kept in silence
+           [](const CartellaProva& c) { c.Scrivi("triadiRettangole1-20.txt", "vecchio\n"); }},
+          {{"1", "20"},
+           1,
+           "",
+           "terne-cerca: Combinations07.txt non si puo' leggere (errore di lettura o scrittura sul "
+           "dispositivo)",
+           {},
+           [](const CartellaProva& c) {
+             c.Rimuovi("Combinations07.txt");  // a file that fails when it is read
+             std::filesystem::create_symlink("/proc/self/mem", c / "Combinations07.txt");
+           }},
           {{"1", "20"},
            1,
            "",

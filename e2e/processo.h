@@ -79,20 +79,23 @@ class Processo {
         Redirigi(o.uscita, 1);
       } else {
         const int fd = open(uscita_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (o.giaNellUscita != nullptr) {
+        if (o.giaNellUscita != nullptr) {  // then opened as >> opens it: at 0, to append
           if (write(fd, o.giaNellUscita, strlen(o.giaNellUscita)) < 0) _exit(127);
+          lseek(fd, 0, SEEK_SET);
           fcntl(fd, F_SETFL, O_APPEND);
         }
         dup2(fd, 1);
       }
       if (o.errori != nullptr) Redirigi(o.errori, 2);
+      // Opened while still privileged: the user nobody may not reach the build folder.
+      const int eseguibile = open(programma.c_str(), O_RDONLY | O_CLOEXEC);
       if (o.senzaPrivilegi && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
         _exit(127);
       }
       std::vector<char*> argv = {const_cast<char*>(programma.c_str())};
       for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      execv(programma.c_str(), argv.data());
+      fexecve(eseguibile, argv.data(), environ);
       _exit(127);
     }
     close(tubo[0]);

@@ -151,10 +151,11 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
            nullptr, [](Cartella c) { EXPECT_EQ(c.Leggi(".uscita").rfind("prima\n<?xml", 0), 0u); },
            {.giaNellUscita = "prima\n"}),
       Caso(
-          "il grafico di un altro utente, riscritto da root, resta suo",
+          "il grafico di un altro utente, riscritto da root, resta suo, con i suoi permessi",
           {"triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "triadiRettangole1-5.svg",
           [](Cartella c) {
             c.Scrivi("triadiRettangole1-5.svg", "vecchio\n");
+            chmod((c / "triadiRettangole1-5.svg").c_str(), 0600);
             EXPECT_EQ(chown((c / "triadiRettangole1-5.svg").c_str(), 65534, 65534) == 0,
                       geteuid() == 0);
           },
@@ -162,7 +163,16 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
             struct stat s;
             EXPECT_EQ(stat((c / "triadiRettangole1-5.svg").c_str(), &s), 0);
             EXPECT_EQ(s.st_uid, geteuid() == 0 ? 65534u : geteuid());
+            EXPECT_EQ(s.st_mode & 07777, 0600u);
           }),
+      Caso(
+          "il file provvisorio sta nella cartella dell'uscita, non in quella di lavoro",
+          {"-o", "aperta/g.svg", "triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", nullptr,
+          [](Cartella c) {  // the working folder is not the user's, the output's is
+            std::filesystem::create_directory(c / "aperta");
+            std::filesystem::permissions(c / "aperta", std::filesystem::perms::all);
+          },
+          [](Cartella c) { EXPECT_TRUE(c.Esiste("aperta/g.svg")); }, {.senzaPrivilegi = true}),
       Caso(
           "- legge lo standard input e disegna sullo standard output", {"-"}, "-", 0, "", nullptr,
           nullptr,
@@ -241,7 +251,7 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
 // A picture written on standard output, or into a FIFO that someone reads, goes there; the
 // FIFO stays a FIFO.
 TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
-  CartellaProva cartella("grafico_fifo", false);
+  CartellaProva cartella("grafico_fifo");
   cartella.Scrivi("triadiRettangole1-5.txt", "3,4,5\n");
   Processo uscita(GRAFICO_BIN, cartella.percorso, {"-o", "-", "triadiRettangole1-5.txt"});
   ASSERT_EQ(uscita.Attendi(), 0);
@@ -259,13 +269,22 @@ TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
   for (const std::string dati : {"3,4,5\n", ""}) {
     Processo p(GRAFICO_BIN, cartella.percorso, {"-o", "g.svg", "in.fifo"});
     ASSERT_TRUE(p.AttendiStato("wchan", "wait_for_partner"));
-    const int scrittore = open((cartella / "in.fifo").c_str(), O_WRONLY);
-    EXPECT_EQ(write(scrittore, dati.data(), dati.size()), static_cast<ssize_t>(dati.size()));
-    close(scrittore);
+    std::ofstream(cartella / "in.fifo") << dati;
     EXPECT_EQ(p.Attendi(), (dati.empty() ? 1 : 0) << 8);
   }
   EXPECT_NE(cartella.Leggi("g.svg").find(">in.fifo: 1 terna, 2 punti da 0 a 4<"),
             std::string::npos);
+  // An output FIFO whose reader comes only later is waited for, as the shell's > waits.
+  mkfifo((cartella / "tardi.fifo").c_str(), 0600);
+  cartella.Scrivi("in.txt", "3,4,5\n");
+  for (const auto& [programma, argomenti] :
+       {std::pair{GRAFICO_BIN, std::vector<std::string>{"-o", "tardi.fifo", "in.txt"}},
+        {CERCA_BIN, {"-q", "-o", "tardi.fifo", "1", "5"}}}) {
+    Processo p(programma, cartella.percorso, argomenti);
+    ASSERT_TRUE(p.AttendiStato("wchan", "wait_for_partner"));
+    EXPECT_NE(cartella.Leggi("tardi.fifo"), "");
+    EXPECT_EQ(p.Attendi(), 0);
+  }
 }
 
 // Every program's help, its usage line included, fits a terminal of 80 columns.
@@ -291,7 +310,13 @@ TEST(Prepara, HelpVersionAndBadOptions) {
        {{"--fino-a", "x"}, 2, "", fino + "non e' un numero intero: 'x'\n"},
        {{"--fino-a"}, 2, "", "terne-prepara: l'opzione --fino-a vuole un argomento\n"},
        {{"--fino-a=1"}, 2, "", fino + "e' fuori dall'intervallo da 2 a 100.000.000: '1'\n"},
-       {{"a", "b"}, 2, "", "terne-prepara: una sola cartella, per favore: anche 'b'\n"}});
+       {{"a", "b"}, 2, "", "terne-prepara: una sola cartella, per favore: anche 'b'\n"},
+       {{"."},
+        1,
+        "",
+        "terne-prepara: impossibile scrivere sull'uscita standard\n",
+        {.uscita = "&-"},
+        [](const CartellaProva&) {}}});
   // What terne could not read is refused, with or without --forza, and never waited on; every
   // other file is written all the same.
   mkfifo((cartella / "numeriPrimi.txt").c_str(), 0600);
@@ -358,13 +383,16 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
   }
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
   for (int n = 4; n <= 19; ++n) {
-    const std::string nome =
-        "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";
+    const std::string nome = testi::NomeTabella(n);
     const std::string prova(TERNE_DATI "/" + nome);
     std::ifstream f(prova, std::ios::binary);
     const std::string dati((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     EXPECT_EQ(cartella.Leggi(nome), dati) << nome;
   }
+  // A prime table that ends at the limit itself lacks the prime above it: written again.
+  Processo esatta(PREPARA_BIN, cartella.percorso, {"--fino-a=23"});
+  EXPECT_EQ(esatta.Attendi(), 0);
+  EXPECT_NE(esatta.Uscita().find("numeriPrimi.txt non supera il controllo"), std::string::npos);
   // A file that fails the check for its permissions is written so that its user, who could not
   // read it, can: terne-cerca, run as that user, then reads it.
   chmod((cartella / "Combinations05.txt").c_str(), 0);

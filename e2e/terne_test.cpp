@@ -17,6 +17,8 @@ namespace {
 
 using namespace e2e;
 using testi::Completa;
+using testi::Inizio;
+using testi::NomeTabella;
 using testi::Terna;
 
 const char kConservato[] =
@@ -39,13 +41,6 @@ std::string TabellaGuasta(const std::string& nome) {
   return "\n Il file " + nome +
          " manca o e' danneggiato. Prepararlo di nuovo con terne-prepara e poi ripetere "
          "l'operazione. Inserire un carattere e premere invio per terminare... ";
-}
-
-std::string Inizio(int domandeM = 1, int domandeN = 1) {
-  std::string s = testi::Banner();
-  for (int i = 0; i < domandeM; ++i) s += testi::kDomandaM;
-  for (int i = 0; i < domandeN; ++i) s += testi::kDomandaN;
-  return s;
 }
 
 TEST(Terne, SmallRangesPrintEveryNewTripleAndWriteTheResultsFile) {
@@ -204,6 +199,11 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
            Inizio() + illeggibile("permesso negato"), prepararlo,
            [](const CartellaProva& c) { chmod((c / "numeriPrimi.txt").c_str(), 0); },
            {.senzaPrivilegi = true}),
+      Caso("una lettura che non riesce", "-", "1\n40\nx\n",
+           Inizio() + illeggibile("errore di lettura o scrittura sul dispositivo"), prepararlo,
+           [](const CartellaProva& c) {
+             std::filesystem::create_symlink("/proc/self/mem", c / "numeriPrimi.txt");
+           }),
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
@@ -219,10 +219,6 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
   cartella.Rimuovi("numeriPrimi.txt");
   Terne(cartella, "7\n10\nx\n", {}, crearlo);
   EXPECT_FALSE(cartella.Esiste("triadiRettangole7-10.txt"));
-}
-
-std::string NomeTabella(int n) {
-  return "Combinations" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".txt";
 }
 
 // Damages each of the sixteen tables in turn: the run names it and stops before the search.

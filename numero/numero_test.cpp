@@ -176,6 +176,9 @@ TEST(Numero, SweptArithmeticMatches64Bit) {
       if (a >= 0 && b >= 0) {
         EXPECT_EQ(Valore(x + y), a + b) << a << " + " << b;
       }
+      if (a >= 0) {
+        EXPECT_EQ(x.a64(), static_cast<std::uint64_t>(a)) << a;
+      }
     }
   }
 }
@@ -315,7 +318,8 @@ TEST(Numero, DivisionGivesTruncatedQuotientAndMagnitudeRemainder) {
                {{-1, 5}, {0, 7}, {0, -14285713}, {0, 4}},
                {{-3, 250000000}, {0, -7}, {0, 7142857}, {0, 1}},
                {{3, 7}, {0, 250000000}, {0, 1}, {0, 50000007}},
-               {{2, -1}, {-1, 5}, {0, -2}, {0, 9}}};
+               {{2, -1}, {-1, 5}, {0, -2}, {0, 9}},
+               {{0, 100}, {1, -99999999}, {0, 0}, {0, 100}}};  // a normal one by a divisor not
   for (const auto& c : fuori) {
     const std::string caso = std::to_string(c.x.alta) + "," + std::to_string(c.x.bassa) + " / " +
                              std::to_string(c.d.alta) + "," + std::to_string(c.d.bassa);

@@ -150,9 +150,13 @@ TEST(Fattorizza, IncompleteOrDamagedTables) {
   const struct {
     const char* nome;
     std::vector<int> tabella;
-    int x;
+    std::int64_t x;
     std::vector<std::int64_t> atteso;
   } casi[] = {{"tabella incompleta", {2, 3, 5}, 98, {2, 49}},
+              {"oltre 2^32",
+               {2, 3, 5, 7, 11, 13, 17, 19, 23, 29},
+               6469693230,
+               {2, 3, 5, 7, 11, 13, 17, 19, 23, 29}},
               {"zero e uno saltati", {0, 1, 2, 0, 3}, 144, {2, 2, 2, 2, 3, 3}},
               {"negativi saltati", {-2, 7}, 49, {7, 7}},
               {"uno", {2, 3}, 1, {}},
@@ -161,7 +165,7 @@ TEST(Fattorizza, IncompleteOrDamagedTables) {
   for (const auto& c : casi) {
     _myElement* tabella = Lista(c.tabella);
     _myElement* fattori = nullptr;
-    fattorizza(numero(c.x), tabella, &fattori);
+    fattorizza(numero::da64(static_cast<std::uint64_t>(c.x)), tabella, &fattori);
     EXPECT_EQ(Valori(fattori), c.atteso) << c.nome;
     rilasciaLista(fattori);
     rilasciaLista(tabella);

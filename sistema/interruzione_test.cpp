@@ -1,5 +1,6 @@
 #include "sistema/interruzione.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <pthread.h>
 
@@ -7,6 +8,18 @@
 #include <csignal>
 #include <cstdlib>
 #include <thread>
+
+// The pause's wait as this test sees it: a stop signal may be raised just before the wait starts,
+// and what the wait took is kept.
+bool segnaleAlVia = false;
+int presoDallAttesa = 0;
+extern "C" int sigtimedwait(const sigset_t* insieme, siginfo_t* info, const timespec* limite) {
+  using Attesa = int (*)(const sigset_t*, siginfo_t*, const timespec*);
+  static const auto vera = reinterpret_cast<Attesa>(dlsym(RTLD_NEXT, "sigtimedwait"));
+  if (segnaleAlVia) std::raise(SIGINT);
+  segnaleAlVia = false;
+  return presoDallAttesa = vera(insieme, info, limite);
+}
 
 namespace {
 
@@ -38,6 +51,25 @@ TEST(Pausa, LastsItsTimeAndAStopSignalEndsIt) {
   EXPECT_LT(DurataPausa(60), 30s);
   segnale.join();
   EXPECT_EQ(segnaleRicevuto(), SIGTERM);
+}
+
+// A stop between the pause's look at the flag and its wait is taken by the wait, which then ends
+// at once: the signals are held from the one to the other. One ignored before stays ignored.
+TEST(Pausa, AStopJustBeforeTheWaitEndsItAndAnIgnoredOneIsNone) {
+  {
+    GestoriInterruzione gestori;
+    segnaleAlVia = true;
+    pausaDiSecondi(1);
+    EXPECT_EQ(presoDallAttesa, SIGINT);
+    EXPECT_EQ(segnaleRicevuto(), SIGINT);
+  }
+  std::signal(SIGHUP, SIG_IGN);  // as nohup leaves it
+  {
+    GestoriInterruzione gestori;
+    std::raise(SIGHUP);
+    EXPECT_FALSE(interruzioneRichiesta());
+  }
+  std::signal(SIGHUP, SIG_DFL);
 }
 
 // The first stop signal only asks for the stop; the handler then gives way to the default

@@ -160,6 +160,10 @@ TEST(Nomi, NamesAreShownSafelyAndQuotedForTheShell) {
       {"a\xe0\x80\xaf"
        "b",
        "a\\xe0\\x80\\xafb", "$'a\\xe0\\x80\\xafb'"},  // an overlong /
+      {"a\xc2\x85"
+       "b",
+       "a\\xc2\\x85b", "$'a\\xc2\\x85b'"},                        // a C1 control character
+      {"\xe0\x83\xa9", "\\xe0\\x83\\xa9", "$'\\xe0\\x83\\xa9'"},  // an overlong e acute
       {"", "", "''"},
   };
   for (const auto& c : casi) {

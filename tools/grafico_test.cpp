@@ -96,6 +96,8 @@ TEST(Grafico, PointsInTheWindowInkTheirCellsOnce) {
   EXPECT_EQ(CelleDisegnate(svg.str(), 5), (Celle{{1, 1}, {2, 3}, {3, 2}, {0, 4}, {4, 0}}));
   EXPECT_NE(svg.str().find(">prova &amp; &lt;altro&gt;.txt: 6 terne, 8 punti da 0 a 10</text>"),
             std::string::npos);
+  // Too long for a picture 80 + 5 + 30 wide: drawn to that width less both margins of 10.
+  EXPECT_NE(svg.str().find(" textLength=\"95\" "), std::string::npos);
 }
 
 TEST(Grafico, TicksAreRoundNumbersAcrossTheWindow) {

@@ -203,9 +203,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   GestoriInterruzione gestori;  // a stop removes the temporary file of the file in progress
-  if (preparaTutto(o)) return 0;
-  if (!interruzioneRichiesta()) return 1;
-  std::cerr
-      << "terne-prepara: interrotto; i file scritti sono interi, nessuno e' rimasto a meta'\n";
-  return 128 + segnaleRicevuto();
+  const bool scritti = preparaTutto(o);
+  if (interruzioneRichiesta()) {
+    std::cerr
+        << "terne-prepara: interrotto; i file scritti sono interi, nessuno e' rimasto a meta'\n";
+    return 128 + segnaleRicevuto();
+  }
+  if (!std::cout.flush()) {  // the files are as the lines would have said, but nobody read them
+    std::cerr << "terne-prepara: impossibile scrivere sull'uscita standard\n";
+    return 1;
+  }
+  return scritti ? 0 : 1;
 }
