@@ -213,8 +213,8 @@ class Avanzamento {
                               conUnDecimale(100.0 * fatti / totale_) + " %)";
     const std::string terne = conMigliaia(pendenti_.registrate()) + " terne";
     std::string riga = "cateti " + parte + ", " + terne + ", " + durata(trascorso) + " trascorsi";
-    // No estimate before a second has gone by: too few legs to tell.
-    if (trascorso >= std::chrono::seconds(1)) {
+    // No estimate before a second has gone by (too few legs to tell), nor once nothing is left.
+    if (trascorso >= std::chrono::seconds(1) && fatti < totale_) {
       riga += ", circa " + durata(trascorso * (totale_ - fatti) / fatti) + " alla fine";
     }
     const std::size_t spazio = std::max(colonne() - 1, 0);
