@@ -380,11 +380,12 @@ TEST(Cerca, AProgressLineOnATerminalOnlyAndASummaryAlways) {
   Processo file(CERCA_BIN, cartella.percorso, {"1", "3000"});
   ASSERT_EQ(file.Attendi(), 0);
   EXPECT_TRUE(std::regex_match(file.Errori(), riepilogo)) << file.Errori();
-  // A reader that starts late holds the run past a second, so that an estimate can be made.
+  // A reader that starts late holds the run past a second, so that an estimate can be made; on
+  // 75 columns the line with an estimate fits without the word "cateti".
   Processo terminale(
       "/usr/bin/script", cartella.percorso,
       {"-qec",
-       "stty cols 200; " + std::string(CERCA_BIN) + " -o - 1 3000 | (sleep 1.5; cat >/dev/null)",
+       "stty cols 75; " + std::string(CERCA_BIN) + " -o - 1 3000 | (sleep 1.5; cat >/dev/null)",
        "/dev/null"});
   ASSERT_EQ(terminale.Attendi(), 0);
   const std::string schermo = terminale.Uscita();

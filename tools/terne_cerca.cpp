@@ -212,13 +212,18 @@ class Avanzamento {
     const std::string parte = conMigliaia(fatti) + "/" + conMigliaia(totale_) + " (" +
                               conUnDecimale(100.0 * fatti / totale_) + " %)";
     const std::string terne = conMigliaia(pendenti_.registrate()) + " terne";
-    std::string riga = "cateti " + parte + ", " + terne + ", " + durata(trascorso) + " trascorsi";
+    std::string riga = parte + ", " + terne + ", " + durata(trascorso) + " trascorsi";
     // No estimate before a second has gone by (too few legs to tell), nor once nothing is left.
     if (trascorso >= std::chrono::seconds(1) && fatti < totale_) {
       riga += ", circa " + durata(trascorso * (totale_ - fatti) / fatti) + " alla fine";
     }
     const std::size_t spazio = std::max(colonne() - 1, 0);
-    if (riga.size() > spazio) riga = parte + " " + terne;
+    // The longest form that fits: with the word "cateti", without it, or the counts alone.
+    if (riga.size() + 7 <= spazio) {
+      riga = "cateti " + riga;
+    } else if (riga.size() > spazio) {
+      riga = parte + " " + terne;
+    }
     riga.resize(std::min(riga.size(), spazio));
     // Blanks over what a longer line drew before.
     std::cerr << '\r' << riga << std::string(std::max(larghezza_, riga.size()) - riga.size(), ' ')
