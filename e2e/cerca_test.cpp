@@ -407,13 +407,14 @@ TEST(Cerca, AProgressLineOnATerminalOnlyAndASummaryAlways) {
   EXPECT_TRUE(std::regex_match(schermo.substr(ultima), riepilogo)) << schermo.substr(ultima);
 
   Processo stretto("/usr/bin/script", cartella.percorso,
-                   {"-qec", "stty cols 30; " + std::string(CERCA_BIN) + " 1 3000", "/dev/null"});
+                   {"-qec", "stty cols 48; " + std::string(CERCA_BIN) + " 1 3000", "/dev/null"});
   ASSERT_EQ(stretto.Attendi(), 0);
   const std::string righe = stretto.Uscita().substr(0, stretto.Uscita().find("\rterne-cerca: "));
   EXPECT_NE(righe.find("\r3.000/3.000 (100,0 %) "), std::string::npos) << righe;
+  EXPECT_NE(righe.find("\rcateti 1/3.000 (0,0 %), 0 terne, 0:00 trascorsi\r"), std::string::npos);
   for (size_t inizio = righe.find('\r'); inizio != std::string::npos;) {
     const size_t fine = righe.find_first_of("\r\n", inizio + 1);
-    EXPECT_LT((fine == std::string::npos ? righe.size() : fine) - inizio - 1, 30u);
+    EXPECT_LT((fine == std::string::npos ? righe.size() : fine) - inizio - 1, 48u);
     inizio = righe.find('\r', inizio + 1);
   }
 
