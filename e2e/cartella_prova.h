@@ -2,11 +2,13 @@
 // that terne-prepara wrote into TERNE_DATI, and is removed afterwards.
 #pragma once
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -50,6 +52,15 @@ class CartellaProva {
 
   std::filesystem::path percorso;
 };
+
+// A row's preparation that puts a FIFO, or else a folder, where the file was.
+inline std::function<void(const CartellaProva&)> AlPostoDi(const std::string& file, bool fifo) {
+  return [file, fifo](const CartellaProva& c) {
+    c.Rimuovi(file);
+    if (fifo) mkfifo((c / file).c_str(), 0600);
+    if (!fifo) std::filesystem::create_directory(c / file);
+  };
+}
 
 // Makes a folder the working directory for its lifetime.
 class DentroCartella {

@@ -2,7 +2,6 @@
 // files; its results file, its messages and its exit codes are compared.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -51,33 +50,24 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
             EXPECT_EQ(Processo(CERCA_BIN, c.percorso, {"-q", "1", "20"}).Attendi(), 0);
           },
           nullptr, {"1", "20"}),
-      Guasto(
-          "terne-cerca: una FIFO al posto di numeriPrimi.txt non si aspetta",
-          [](const CartellaProva& c) {
-            c.Rimuovi("numeriPrimi.txt");
-            mkfifo((c / "numeriPrimi.txt").c_str(), 0600);
-          },
-          "", {}, 1,
-          [](const Processo& p, const CartellaProva&) {
-            EXPECT_EQ(p.Errori(),
-                      "terne-cerca: numeriPrimi.txt non si puo' leggere (non e' un file regolare). "
-                      "Spostarlo o rimuoverlo, poi prepararlo di nuovo con: terne-prepara\n");
-          },
-          nullptr, {"1", "20"}),
-      Guasto(
-          "terne-cerca: una FIFO al posto di una tabella non si aspetta",
-          [](const CartellaProva& c) {
-            c.Rimuovi("Combinations07.txt");
-            mkfifo((c / "Combinations07.txt").c_str(), 0600);
-          },
-          "", {}, 1,
-          [](const Processo& p, const CartellaProva&) {
-            EXPECT_EQ(p.Errori(),
-                      "terne-cerca: Combinations07.txt non si puo' leggere (non e' un file "
-                      "regolare). Spostarlo o rimuoverlo, poi prepararlo di nuovo con: "
-                      "terne-prepara\n");
-          },
-          nullptr, {"1", "20"}),
+      Guasto("terne-cerca: una FIFO al posto di numeriPrimi.txt non si aspetta",
+             AlPostoDi("numeriPrimi.txt", true), "", {}, 1,
+             [](const Processo& p, const CartellaProva&) {
+               EXPECT_EQ(
+                   p.Errori(),
+                   "terne-cerca: numeriPrimi.txt non si puo' leggere (non e' un file regolare). "
+                   "Spostarlo o rimuoverlo, poi prepararlo di nuovo con: terne-prepara\n");
+             },
+             nullptr, {"1", "20"}),
+      Guasto("terne-cerca: una FIFO al posto di una tabella non si aspetta",
+             AlPostoDi("Combinations07.txt", true), "", {}, 1,
+             [](const Processo& p, const CartellaProva&) {
+               EXPECT_EQ(p.Errori(),
+                         "terne-cerca: Combinations07.txt non si puo' leggere (non e' un file "
+                         "regolare). Spostarlo o rimuoverlo, poi prepararlo di nuovo con: "
+                         "terne-prepara\n");
+             },
+             nullptr, {"1", "20"}),
       Guasto("terne-cerca: M oltre N", nullptr, "", {}, 2,
              [](const Processo& p, const CartellaProva& c) {
                EXPECT_EQ(p.Errori(),

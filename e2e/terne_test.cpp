@@ -192,9 +192,8 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
       Caso("una FIFO non si aspetta, e va tolta prima di terne-prepara", "-", "1\n40\nx\n",
            Inizio() + illeggibile("non e' un file regolare"),
            "terne: per crearlo di nuovo, spostare o rimuovere numeriPrimi.txt, poi nella cartella "
-           "di "
-           "lavoro: terne-prepara\n",
-           [](const CartellaProva& c) { mkfifo((c / "numeriPrimi.txt").c_str(), 0600); }),
+           "di lavoro: terne-prepara\n",
+           AlPostoDi("numeriPrimi.txt", true)),
       Caso("senza permesso di lettura", PrimiCambiati("", ""), "1\n40\nx\n",
            Inizio() + illeggibile("permesso negato"), prepararlo,
            [](const CartellaProva& c) { chmod((c / "numeriPrimi.txt").c_str(), 0); },
@@ -442,46 +441,32 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                EXPECT_EQ(p.Errori(), "terne: impossibile scrivere sulla console.\n");
                EXPECT_FALSE(c.Esiste("triadiRettangole4-4.txt"));
              }),
-      Guasto(
-          "numeriPrimi.txt e' una cartella",
-          [](const CartellaProva& c) {
-            c.Rimuovi("numeriPrimi.txt");
-            std::filesystem::create_directory(c / "numeriPrimi.txt");
-          },
-          "7\n10\nx\n", {}, 0,
-          [](const Processo& p, const CartellaProva&) {
-            EXPECT_EQ(p.Uscita(),
-                      Inizio() +
-                          "\n Il file numeriPrimi.txt non puo' essere letto (e' una "
-                          "cartella). Creare di nuovo il file numeriPrimi.txt. Inserire "
-                          "un carattere e premere invio per terminare... ");
-            EXPECT_EQ(
-                p.Errori(),
-                "terne: per crearlo di nuovo, spostare o rimuovere numeriPrimi.txt, poi nella "
-                "cartella di lavoro: terne-prepara\n");
-          }),
-      Guasto(
-          "Combinations07.txt e' una cartella",
-          [](const CartellaProva& c) {
-            c.Rimuovi("Combinations07.txt");
-            std::filesystem::create_directory(c / "Combinations07.txt");
-          },
-          "6\n8\nx\n", {}, 0,
-          [](const Processo& p, const CartellaProva&) {
-            EXPECT_EQ(p.Uscita(),
-                      Inizio() + testi::Tabelle(6) +
-                          "\n Il file Combinations07.txt non puo' essere letto (e' una "
-                          "cartella). Prepararlo di nuovo con terne-prepara e poi "
-                          "ripetere l'operazione. Inserire un carattere e premere invio "
-                          "per terminare... ");
-          }),
+      Guasto("numeriPrimi.txt e' una cartella", AlPostoDi("numeriPrimi.txt", false), "7\n10\nx\n",
+             {}, 0,
+             [](const Processo& p, const CartellaProva&) {
+               EXPECT_EQ(p.Uscita(),
+                         Inizio() +
+                             "\n Il file numeriPrimi.txt non puo' essere letto (e' una "
+                             "cartella). Creare di nuovo il file numeriPrimi.txt. Inserire "
+                             "un carattere e premere invio per terminare... ");
+               EXPECT_EQ(
+                   p.Errori(),
+                   "terne: per crearlo di nuovo, spostare o rimuovere numeriPrimi.txt, poi nella "
+                   "cartella di lavoro: terne-prepara\n");
+             }),
+      Guasto("Combinations07.txt e' una cartella", AlPostoDi("Combinations07.txt", false),
+             "6\n8\nx\n", {}, 0,
+             [](const Processo& p, const CartellaProva&) {
+               EXPECT_EQ(p.Uscita(),
+                         Inizio() + testi::Tabelle(6) +
+                             "\n Il file Combinations07.txt non puo' essere letto (e' una "
+                             "cartella). Prepararlo di nuovo con terne-prepara e poi "
+                             "ripetere l'operazione. Inserire un carattere e premere invio "
+                             "per terminare... ");
+             }),
       Guasto(
           "Combinations07.txt e' una FIFO: non si aspetta; tolta, terne-prepara la riscrive",
-          [](const CartellaProva& c) {
-            c.Rimuovi("Combinations07.txt");
-            mkfifo((c / "Combinations07.txt").c_str(), 0600);
-          },
-          "6\n8\nx\n", {}, 0,
+          AlPostoDi("Combinations07.txt", true), "6\n8\nx\n", {}, 0,
           [](const Processo& p, const CartellaProva& c) {
             EXPECT_NE(p.Uscita().find("\n Il file Combinations07.txt non puo' essere letto (non e' "
                                       "un file regolare). Prepararlo di nuovo con terne-prepara"),
