@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and runs the installed programs there on a small
-# range: the binaries, the manual pages and the completions land where users look for them, and
-# they work; then, after the package is built from the same build folder, the target
-# "uninstall" takes every installed file and the folders it made away again, and nothing else.
+# Installs the build into a scratch prefix, given relative, whose bin/ and share/man/man1/ exist
+# before, and runs the installed programs there on a small range: the binaries, the manual pages
+# and the completions land where users look for them, and they work; then, after packages are
+# built from the same build folder, the target "uninstall" takes every installed file and the
+# folders the install made away again, and nothing else.
 #   installazione.sh BUILD_DIR SCRATCH_DIR
 set -euo pipefail
 build=$1 scratch=$2
-rm -rf "$scratch"
-mkdir -p "$scratch"
-cmake --install "$build" --prefix "$scratch/prefisso" >/dev/null
+rm -rf "$scratch" "$build/installati.txt"
+mkdir -p "$scratch/prefisso/bin" "$scratch/prefisso/share/man/man1"
+(cd "$scratch" && cmake --install "$build" --prefix prefisso >/dev/null)
 for f in bin/terne bin/terne-prepara bin/terne-grafico bin/terne-cerca share/man/man1/terne.1.gz \
          share/man/man1/terne-prepara.1.gz share/man/man1/terne-grafico.1.gz \
          share/man/man1/terne-cerca.1.gz share/bash-completion/completions/terne \
@@ -21,22 +22,36 @@ done
 for f in "$scratch"/prefisso/share/bash-completion/completions/*; do
   bash -n "$f" || { echo "$f non e' uno script valido"; exit 1; }
 done
-# terne-cerca's completion as bash calls it: -o after -C DIR offers the names in DIR, and an
-# option's value completes after "=" too.
+# The completions as bash calls them, its words split at "=" as bash splits them: terne-cerca's
+# -o after -C DIR offers the names in DIR; terne-grafico offers pictures after -o, and results
+# files before other .txt files, never the input tables.
 mkdir -p "$scratch/lavoro/dati" && touch "$scratch/lavoro/dati/risultati.txt"
+(cd "$scratch/lavoro" && touch note.txt g.svg && rm Combinations0[5-9].txt Combinations1*.txt)
 completa() {
-  (cd "$scratch/lavoro" && source "$scratch/prefisso/share/bash-completion/completions/terne-cerca"
-   COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) && _terne_cerca && echo "${COMPREPLY[*]}")
+  local programma=$1 && shift
+  (cd "$scratch/lavoro" && source "$scratch/prefisso/share/bash-completion/completions/$programma"
+   COMP_WORDS=("$programma" "$@") COMP_CWORD=$# && "_${programma//-/_}" && echo "${COMPREPLY[*]}")
 }
-for riga in "-C dati -o r|risultati.txt " "--cartella=dati --output=r|--output=risultati.txt " \
-            "--cartella=d|--cartella=dati"; do
-  read -ra parole <<<"${riga%|*}"
-  offerto=$(completa terne-cerca "${parole[@]}")
-  [ "$offerto" = "${riga#*|}" ] || { echo "completamento di '${riga%|*}': '$offerto'"; exit 1; }
+while IFS='|' read -r programma parole atteso; do
+  read -ra parole <<<"$parole"
+  [[ ${parole[-1]} == '""' ]] && parole[-1]=
+  offerto=$(completa "$programma" "${parole[@]}")
+  [ "$offerto" = "$atteso" ] || { echo "$programma ${parole[*]}: offerto '$offerto'"; exit 1; }
+done <<'RIGHE'
+terne-cerca|-C dati -o r|risultati.txt 
+terne-cerca|--cartella=dati --output=r|--output=risultati.txt 
+terne-cerca|--cartella = dati -o r|risultati.txt 
+terne-cerca|--cartella=d|--cartella=dati
+terne-grafico|""|triadiRettangole4-4.txt console.txt note.txt dati
+terne-grafico|-o ""|g.svg triadiRettangole4-4.svg dati
+terne-grafico|--output = ""|g.svg triadiRettangole4-4.svg dati
+RIGHE
+touch "$scratch/prefisso/bin/altrui"  # not installed: it stays
+for generatore in DEB TGZ; do
+  cpack -G "$generatore" --config "$build/CPackConfig.cmake" -B "$scratch/pacchetto" >/dev/null
 done
-touch "$scratch/prefisso/bin/altrui"  # not installed: it stays, and so does its folder
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/pacchetto" >/dev/null
 cmake --build "$build" --target uninstall >/dev/null
-rimasti=$(cd "$scratch/prefisso" && find . -mindepth 1)
-[ "$rimasti" = $'./bin\n./bin/altrui' ] || { echo "rimasti dopo uninstall:"; echo "$rimasti"; exit 1; }
+rimasti=$(cd "$scratch/prefisso" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
+[ "$rimasti" = "./bin ./bin/altrui ./share ./share/man ./share/man/man1 " ] ||
+  { echo "rimasti dopo uninstall: $rimasti"; exit 1; }
 echo "installazione in $scratch/prefisso e rimozione: ok"

@@ -1,25 +1,24 @@
 # Removes what the last `cmake --install` of this build to a prefix put there, as installati.txt
-# lists it (the prefix, then every file), and the folders under that prefix that this leaves
-# empty; run from the build folder by the target "uninstall".
+# lists it: every file, then every folder that the install created, once it is empty; a folder
+# that was there before the install is never touched. Run from the build folder by the target
+# "uninstall"; the list goes with what it listed.
 if(NOT EXISTS installati.txt)
   message(FATAL_ERROR "Manca installati.txt: questa build non e' stata installata in un prefisso.")
 endif()
 file(STRINGS installati.txt installati)
 list(POP_FRONT installati prefisso)
-foreach(file IN LISTS installati)
-  if(EXISTS "${file}" OR IS_SYMLINK "${file}")
-    file(REMOVE "${file}")
-    message(STATUS "Rimosso ${file}")
-  endif()
-  # Its folders up to the prefix, each once it holds nothing more: rmdir takes only empty ones.
-  get_filename_component(cartella "${file}" DIRECTORY)
-  cmake_path(IS_PREFIX prefisso "${cartella}" NORMALIZE dentro)
-  while(dentro AND NOT cartella STREQUAL prefisso)
-    execute_process(COMMAND rmdir "${cartella}" RESULT_VARIABLE esito ERROR_QUIET)
-    if(NOT esito EQUAL 0)
-      break()
+foreach(voce IN LISTS installati)
+  if(voce MATCHES "^(.+)/$")
+    set(cartella "${CMAKE_MATCH_1}")
+    if(IS_DIRECTORY "${cartella}" AND NOT IS_SYMLINK "${cartella}")
+      execute_process(COMMAND rmdir "${cartella}" RESULT_VARIABLE esito ERROR_QUIET)
+      if(esito EQUAL 0)
+        message(STATUS "Rimossa la cartella ${cartella}")
+      endif()
     endif()
-    message(STATUS "Rimossa la cartella ${cartella}")
-    get_filename_component(cartella "${cartella}" DIRECTORY)
-  endwhile()
+  elseif(EXISTS "${voce}" OR IS_SYMLINK "${voce}")
+    file(REMOVE "${voce}")
+    message(STATUS "Rimosso ${voce}")
+  endif()
 endforeach()
+file(REMOVE installati.txt)
