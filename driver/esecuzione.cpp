@@ -65,44 +65,47 @@ void attesaFinale(Corsa& corsa) {
 }
 
 void avvisaInterruzione(const numero& ultimo, const Contenuto& contenuto, std::ostream& out) {
-  out << "\nRicerca interrotta dopo il cateto " << ultimo << ": ";
+  std::string testo = "\nRicerca interrotta dopo il cateto " + std::string(testoDi(ultimo).str) + ": ";
   if (contenuto.K == ultimo) {
-    out << "il file " << contenuto.nome << " contiene tutte le terne trovate fino a quel cateto";
+    testo += "il file " + std::string(contenuto.nome) +
+             " contiene tutte le terne trovate fino a quel cateto";
   } else {
-    descriviContenuto(out, contenuto.nome, contenuto.M, contenuto.K);
+    testo += descriviContenuto(contenuto.nome, contenuto.M, contenuto.K);
   }
-  out << ".\n" << std::flush;
+  out << aCapo(testo + ".\n") << std::flush;
 }
 
 void avvisaScrittura(std::ostream& os, int errore, int taglio, const Contenuto& contenuto) {
-  os << "\nScrittura non riuscita (" << motivoErrore(errore) << "): ";
-  descriviContenuto(os, contenuto.nome, contenuto.M, contenuto.K);
-  os << ".\n";
+  std::string testo = "\nScrittura non riuscita (" + motivoErrore(errore) +
+                      "): " + descriviContenuto(contenuto.nome, contenuto.M, contenuto.K) + ".\n";
   if (taglio != 0) {
-    os << "In fondo al file puo' restare una riga incompleta (" << motivoErrore(taglio) << ").\n";
+    std::string coda = codaNonTagliata(taglio);
+    coda[0] = 'D';
+    testo += coda + ".\n";
   }
-  os << std::flush;
+  os << aCapo(testo) << std::flush;
 }
 
 // What the user must know of where the file went and of the copy of an earlier one; false when
 // the file was deleted, and the results with it.
 bool avvisaPosto(const FineRicerca& fine, const stringa& nome, Corsa& corsa) {
   std::ostream& out = corsa.out ? corsa.out : corsa.err;
+  const std::string file = "Il file " + std::string(nome.str);
   if (fine.posto == FileRisultati::Posto::kCancellato) {
-    out << "\nIl file " << nome.str
-        << " e' stato cancellato durante la ricerca: le terne trovate sono andate perse con "
-           "il file.\n";
+    out << aCapo("\n" + file +
+                 " e' stato cancellato durante la ricerca: le terne trovate sono andate perse "
+                 "con il file.\n");
     return false;
   }
   if (fine.posto == FileRisultati::Posto::kSpostato &&
       fine.causa == FineRicerca::Causa::kCompleta) {
-    out << "Il file " << nome.str << " e' stato spostato durante la ricerca";
-    if (!fine.dove.empty()) out << ": ora e' " << leggibile(fine.dove);
-    out << ".\n";
+    const std::string dove = fine.dove.empty() ? "" : ": ora e' " + leggibile(fine.dove);
+    out << aCapo(file + " e' stato spostato durante la ricerca" + dove + ".\n");
   }
   if (fine.copiaRimossa) {
-    out << "La copia conservata all'inizio non aveva nulla in piu' del nuovo file: e' stata "
-           "rimossa.\n";
+    out << aCapo(
+        "La copia conservata all'inizio non aveva nulla in piu' del nuovo file: e' stata "
+        "rimossa.\n");
   }
   return true;
 }
@@ -110,12 +113,11 @@ bool avvisaPosto(const FineRicerca& fine, const stringa& nome, Corsa& corsa) {
 // One line on standard error: what failed, then, once the search began, what the results file
 // holds.
 void avvisaSuErrori(std::ostream& err, const char* guasto, const Contenuto* contenuto = nullptr) {
-  err << "terne: " << guasto;
+  std::string testo = "terne: " + std::string(guasto);
   if (contenuto != nullptr) {
-    err << "; ";
-    descriviContenuto(err, contenuto->nome, contenuto->M, contenuto->K);
+    testo += "; " + descriviContenuto(contenuto->nome, contenuto->M, contenuto->K);
   }
-  err << ".\n" << std::flush;
+  err << aCapo(testo + ".\n") << std::flush;
 }
 
 const char kMemoriaPrimi[] = "memoria insufficiente per leggere numeriPrimi.txt";
@@ -161,7 +163,7 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
     for (int n = kPrimaTabella; n <= kUltimaTabella; ++n) annunciaTabella(n, out);
   }
   if (guasta != 0) {
-    corsa.err << "terne: " << comePreparare(nomeTabella(guasta).str, motivo) << "\n";
+    corsa.err << aCapo("terne: " + comePreparare(nomeTabella(guasta).str, motivo) + "\n");
     out << "\n Il file " << nomeTabella(guasta).str;
     if (motivo == 0) {
       out << " manca o e' danneggiato.";
@@ -181,8 +183,8 @@ int cercaTerne(Corsa& corsa, _myElement* primi, const Pausa& pausa,
     return 0;
   }
   if (corsa.N < corsa.M) {
-    corsa.err << "terne: nessun cateto tra " << corsa.M << " e " << corsa.N
-              << ": M e' maggiore di N.\n";
+    corsa.err << aCapo("terne: nessun cateto tra " + std::string(testoDi(corsa.M).str) + " e " +
+                       testoDi(corsa.N).str + ": M e' maggiore di N.\n");
   }
   Suddivisioni suddivisioni(tabelle);
   TernePendenti pendenti;

@@ -288,7 +288,8 @@ TEST_F(Ricerca, ARunCutShortTellsItAndLeavesTheFileOfARunUpToItsLastWholeLeg) {
     if (c.nome == std::string("console")) {
       EXPECT_EQ(pause, 6);
     }
-    const std::string& messaggio = c.errori.empty() ? corto.console : corto.errori;
+    EXPECT_EQ(testi::RigheLunghe(corto.errori), "");
+    const std::string messaggio = testi::Unito(c.errori.empty() ? corto.console : corto.errori);
     const std::string chiave = c.errori.empty() ? c.console : c.errori;
     const size_t k = chiave.find('K');
     const size_t dove = messaggio.rfind(chiave.substr(0, k));

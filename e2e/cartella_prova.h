@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -79,6 +80,30 @@ class DentroCartella {
 
 // The console texts the run prints around the search, for whole-transcript comparisons.
 namespace testi {
+
+// A message as it was before it was broken into lines of 80 columns: each line break that a
+// continuation's two blanks follow becomes one blank again.
+inline std::string Unito(const std::string& testo) {
+  std::string unito;
+  for (size_t i = 0; i < testo.size(); ++i) {
+    const bool aCapo = testo.compare(i, 3, "\n  ") == 0;
+    unito += aCapo ? ' ' : testo[i];
+    i += aCapo ? 2 : 0;
+  }
+  return unito;
+}
+
+// The lines of the text that are wider than a terminal of 80 columns leaves room for.
+inline std::string RigheLunghe(const std::string& testo) {
+  std::string lunghe;
+  std::istringstream righe(testo);
+  for (std::string riga; std::getline(righe, riga);) {
+    const auto caratteri = std::count_if(riga.begin(), riga.end(),
+                                         [](char c) { return (c & 0xc0) != 0x80; });
+    if (caratteri > 79) lunghe += riga + "\n";
+  }
+  return lunghe;
+}
 
 inline std::string Banner() {
   return "Questo programma calcola le triadiRettangole aventi uno dei cateti compreso tra M e N, "

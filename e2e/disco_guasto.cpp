@@ -8,11 +8,15 @@
 //                              after that write, so a test can act while the run is held
 //   TERNE_FSYNC_GUASTO=1       syncing the file fails with EIO; =EINVAL: as on a file that
 //                              cannot be synced
+//   TERNE_TAGLIO_GUASTO=1      cutting the file back (ftruncate) fails with EIO
 // The writing calls on the output (write, fsync, ftruncate, close, and rename of it) are counted:
 //   TERNE_CHIAMATA=K           at the K-th of them (from 1), TERNE_AZIONE acts: SIGINT, SIGTERM,
 //                              SIGHUP or SIGSTOP is raised just before the call, which then goes
 //                              on; ENOSPC, EIO, EFBIG or EDQUOT makes the call fail with it
-//   TERNE_CONTEGGIO=FILE       at the program's normal end, their number is written to FILE
+//   TERNE_LETTURA=K            at the K-th read of the output, TERNE_AZIONE raises its signal
+//                              just before the call, which then goes on
+//   TERNE_CONTEGGIO=FILE       at the program's normal end, their number and the number of reads
+//                              are written to FILE
 //   TERNE_SPOSTA_AL_BLOCCO=N   the first time the program locks the output, the file is renamed
 //                              to N in its folder just before, as another run could do
 #include <dlfcn.h>
@@ -33,6 +37,7 @@ namespace {
 long scritti = 0;
 bool fermato = false;
 long chiamate = 0;
+long letture = 0;
 
 bool nomeOsservato(const char* percorso) {
   const char* prefisso = std::getenv("TERNE_PREFISSO");
@@ -63,10 +68,10 @@ F vera(const char* nome) {
   return reinterpret_cast<F>(dlsym(RTLD_NEXT, nome));
 }
 
-// Counts one writing call on the output; false, with errno set, when it is to fail.
-bool conta() {
-  ++chiamate;
-  if (chiamate != variabile("TERNE_CHIAMATA")) return true;
+// Counts one writing call on the output, or one read; false, with errno set, when it is to fail.
+bool conta(bool lettura = false) {
+  const long n = lettura ? ++letture : ++chiamate;
+  if (n != variabile(lettura ? "TERNE_LETTURA" : "TERNE_CHIAMATA")) return true;
   const char* azione = std::getenv("TERNE_AZIONE");
   if (azione == nullptr) return true;
   const struct {
@@ -90,7 +95,7 @@ __attribute__((destructor)) void scriviConteggio() {
   if (file == nullptr) return;
   const int fd = open(file, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   char testo[32];
-  const int n = snprintf(testo, sizeof testo, "%ld\n", chiamate);
+  const int n = snprintf(testo, sizeof testo, "%ld %ld\n", chiamate, letture);
   if (fd >= 0 && vera<ssize_t (*)(int, const void*, size_t)>("write")(fd, testo, n) == n) {
     close(fd);
   }
@@ -170,7 +175,17 @@ extern "C" int fsync(int fd) {
 extern "C" int ftruncate(int fd, off_t lunghezza) {
   static const auto taglia = vera<int (*)(int, off_t)>("ftruncate");
   if (osservato(fd) && !conta()) return -1;
+  if (osservato(fd) && variabile("TERNE_TAGLIO_GUASTO") == 1) {
+    errno = EIO;
+    return -1;
+  }
   return taglia(fd, lunghezza);
+}
+
+extern "C" ssize_t read(int fd, void* dati, size_t quanti) {
+  static const auto leggi = vera<ssize_t (*)(int, void*, size_t)>("read");
+  if (osservato(fd)) conta(true);
+  return leggi(fd, dati, quanti);
 }
 
 extern "C" int close(int fd) {

@@ -11,11 +11,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <set>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -34,16 +38,20 @@ struct Opzioni {
   long fermaDopo = -1;          // the program stops itself once the file holds that many bytes
   const char* fsyncGuasto = nullptr;  // syncing the results file fails: "1" (EIO) or "EINVAL"
   long chiamata = -1;                 // at this writing call on the output (counted from 1) …
+  long lettura = -1;                  // … or at this read of it …
   const char* azione = nullptr;       // … this is raised ("SIGINT") or the call fails ("ENOSPC")
-  const char* conteggio = nullptr;    // the number of writing calls is written to this file
+  bool taglioGuasto = false;          // cutting the output back fails with EIO
+  const char* conteggio = nullptr;    // the numbers of writing calls and of reads go to this file
   bool tubo = false;  // standard output is a pipe that the test holds (and reads when it wants)
   bool senzaPrivilegi = false;           // run as the user nobody when the test runs as root
   const char* spostaAlBlocco = nullptr;  // the output is renamed to this just before its lock
   const char* prefisso = nullptr;        // the output watched is the file whose name begins so
   // Standard output, or error, goes there instead of a capture file, appended as with >>; "&-"
-  // closes it, as the shell's >&- does; "<FILE" opens FILE for reading only.
+  // closes it, as the shell's >&- does; "<FILE" opens FILE for reading only; "&1" is standard
+  // output itself, as 2>&1.
   const char* uscita = nullptr;
   const char* errori = nullptr;
+  const char* ingresso = nullptr;  // standard input is this file, read and written, as with 0<>
   const char* giaNellUscita = nullptr;  // the capture file holds this, and standard output appends
                                         // to it, as with >>
   int chiudiUscitaDopo = -1;  // standard output is a pipe the test closes after those lines
@@ -87,6 +95,7 @@ class Processo {
         dup2(fd, 1);
       }
       if (o.errori != nullptr) Redirigi(o.errori, 2);
+      if (o.ingresso != nullptr) dup2(open(o.ingresso, O_RDWR | O_CREAT, 0644), 0);
       // Opened while still privileged: the user nobody may not reach the build folder.
       const int eseguibile = open(programma.c_str(), O_RDONLY | O_CLOEXEC);
       if (o.senzaPrivilegi && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
@@ -182,8 +191,15 @@ class Processo {
     }
     return false;
   }
-  std::string Uscita() const { return LeggiFile(uscita_); }
-  std::string Errori() const { return LeggiFile(errori_); }
+  // Standard output and error with the messages' lines joined again (testi::Unito); every line
+  // of standard error fits a terminal of 80 columns.
+  std::string Uscita() const { return testi::Unito(UscitaGrezza()); }
+  std::string UscitaGrezza() const { return LeggiFile(uscita_); }
+  std::string Errori() const {
+    const std::string errori = LeggiFile(errori_);
+    EXPECT_EQ(testi::RigheLunghe(errori), "");
+    return testi::Unito(errori);
+  }
 
  private:
   static std::string LeggiFile(const std::filesystem::path& p) {
@@ -192,6 +208,10 @@ class Processo {
   }
   // In the child: descriptor fd appends to `dove`, reads "<FILE", or is closed for "&-".
   static void Redirigi(const char* dove, int fd) {
+    if (std::string(dove) == "&1") {
+      dup2(1, fd);
+      return;
+    }
     close(fd);
     if (*dove == '<') dup2(open(dove + 1, O_RDONLY), fd);
     if (*dove != '<' && std::string(dove) != "&-") {
@@ -203,7 +223,8 @@ class Processo {
     std::string preload;
     if (o.senzaPausa) preload = SENZA_PAUSA_LIB;
     const bool guasti = o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr ||
-                        o.chiamata >= 0 || o.conteggio != nullptr || o.spostaAlBlocco != nullptr;
+                        o.chiamata >= 0 || o.lettura >= 0 || o.taglioGuasto ||
+                        o.conteggio != nullptr || o.spostaAlBlocco != nullptr;
     if (guasti) {
       preload += std::string(preload.empty() ? "" : " ") + DISCO_GUASTO_LIB;
     }
@@ -214,6 +235,8 @@ class Processo {
     if (o.fermaDopo >= 0) setenv("TERNE_FERMA_DOPO", std::to_string(o.fermaDopo).c_str(), 1);
     if (o.fsyncGuasto != nullptr) setenv("TERNE_FSYNC_GUASTO", o.fsyncGuasto, 1);
     if (o.chiamata >= 0) setenv("TERNE_CHIAMATA", std::to_string(o.chiamata).c_str(), 1);
+    if (o.lettura >= 0) setenv("TERNE_LETTURA", std::to_string(o.lettura).c_str(), 1);
+    if (o.taglioGuasto) setenv("TERNE_TAGLIO_GUASTO", "1", 1);
     if (o.azione != nullptr) setenv("TERNE_AZIONE", o.azione, 1);
     if (o.conteggio != nullptr) setenv("TERNE_CONTEGGIO", o.conteggio, 1);
     if (o.spostaAlBlocco != nullptr) setenv("TERNE_SPOSTA_AL_BLOCCO", o.spostaAlBlocco, 1);
@@ -259,11 +282,80 @@ inline std::string Prepararlo(const std::string& nome) {
   return "terne: per preparare di nuovo " + nome + ", nella cartella di lavoro: terne-prepara\n";
 }
 
+// terne's lines on standard error that ask to move away what stands at an input's name first.
+inline std::string Spostarlo(const std::string& nome) {
+  return "terne: spostare o rimuovere " + nome + ", poi, nella cartella di lavoro: terne-prepara\n";
+}
+
 // The leg after "fino al cateto " in a message, -1 when there is none.
 inline int CatetoNominato(const std::string& messaggio) {
   const std::string chiave = "fino al cateto ";
   const size_t dove = messaggio.find(chiave);
   return dove == std::string::npos ? -1 : std::stoi(messaggio.substr(dove + chiave.size()));
+}
+
+// The records of a search of the legs m … k, leg by leg, each leg's sorted (the program gives
+// them in the order of its table walk), computed apart from the program by the rule it follows:
+// for a leg a whose square has t prime factors (4 <= t <= 19, with multiplicity), each divisor d
+// of a² made of 1 to ⌈t/2⌉ - 1 of them, with e = a²/d other than d and of its parity, gives the
+// triple a, |e - d| / 2, (e + d) / 2; one recorded within the last 100 legs is not recorded again.
+inline std::vector<std::vector<std::string>> TerneAttese(int m, int k) {
+  std::vector<std::vector<std::string>> perCateto;
+  std::map<std::string, long long> registrata;  // the leg of each triple's last record
+  for (long long a = m; a <= k; ++a) {
+    std::vector<std::pair<long long, int>> divisori = {{1, 0}};  // with their prime factors
+    int t = 0;
+    long long resto = a;
+    for (long long p = 2; resto > 1; ++p) {
+      if (p * p > resto) p = resto;  // what is left is prime
+      int esponente = 0;
+      for (; resto % p == 0; resto /= p) esponente += 2;
+      const auto prima = divisori;
+      for (auto [d, n] : prima) {
+        for (int i = 1; i <= esponente; ++i) divisori.push_back({d *= p, n + i});
+      }
+      t += esponente;
+    }
+    std::set<std::string> nuove;
+    for (const auto& [d, n] : divisori) {
+      const long long e = a * a / d;
+      if (t < 4 || t > 19 || n < 1 || n > (t + 1) / 2 - 1 || e == d || (e - d) % 2 != 0) continue;
+      long long x[3] = {a, std::llabs(e - d) / 2, (e + d) / 2};
+      std::sort(x, x + 3);
+      const std::string terna =
+          std::to_string(x[0]) + "," + std::to_string(x[1]) + "," + std::to_string(x[2]) + "\n";
+      const auto r = registrata.find(terna);
+      if (r == registrata.end() || a - r->second > 100) nuove.insert(terna);
+    }
+    for (const auto& terna : nuove) registrata[terna] = a;
+    perCateto.emplace_back(nuove.begin(), nuove.end());
+  }
+  return perCateto;
+}
+
+// The results file of a complete search of the legs m … k, each leg's records sorted.
+inline std::string RicercaAttesa(int m, int k) {
+  std::string file;
+  for (const auto& cateto : TerneAttese(m, k)) {
+    for (const auto& terna : cateto) file += terna;
+  }
+  return file;
+}
+
+// The file with each leg's records sorted as RicercaAttesa sorts them: its lines taken, leg by
+// leg, as many as the leg has records; what is left stays as it is.
+inline std::string PerCateto(const std::string& file, int m, int k) {
+  std::istringstream righe(file);
+  std::string ordinato;
+  for (const auto& cateto : TerneAttese(m, k)) {
+    std::vector<std::string> queste;
+    for (std::string riga; queste.size() < cateto.size() && std::getline(righe, riga);) {
+      queste.push_back(riga + (righe.eof() ? "" : "\n"));
+    }
+    std::sort(queste.begin(), queste.end());
+    for (const auto& riga : queste) ordinato += riga;
+  }
+  return ordinato + std::string(std::istreambuf_iterator<char>(righe), {});
 }
 
 // The results file that a complete run of M … K writes.

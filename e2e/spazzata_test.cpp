@@ -93,6 +93,10 @@ Corsa Esegui(const Programma& prog, Opzioni opzioni) {
   p.Scrivi(prog.ingresso);
   p.ChiudiIngresso();
   const int stato = p.Attendi(60s);
+  if (prog.messaggiSuUscita) {  // the lines after the dialogue's own, up to the tables
+    const std::string console = p.UscitaGrezza();
+    EXPECT_EQ(testi::RigheLunghe(console.substr(console.find(testi::Tabelle()))), "");
+  }
   return {stato, (prog.messaggiSuUscita ? p.Uscita() : "") + p.Errori(),
           cartella.Leggi("triadiRettangole1-" + std::to_string(prog.ultimo) + ".txt")};
 }

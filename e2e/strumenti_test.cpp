@@ -114,10 +114,16 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
           nullptr, [](Cartella c) { c.Scrivi("g.svg", "vecchio\n"); },
           [](Cartella c) { EXPECT_EQ(c.Leggi("g.svg"), "vecchio\n"); },
           {.fsyncGuasto = "1", .prefisso = "g.svg"}),
-      Caso("dopo il nuovo nome anche la cartella va sul disco",
-           {"-o", "g.svg", "triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "g.svg", nullptr,
-           [](Cartella c) { EXPECT_EQ(c.Leggi(".conteggio"), "2\n"); },  // its fsync and close
-           {.conteggio = ".conteggio", .prefisso = "terne_grafico_guasti"}),
+      Caso("dopo il nuovo nome anche la cartella va sul disco; se non ci va, lo si dice",
+           {"-o", "g.svg", "triadiRettangole1-5.txt"}, "3,4,5\n", 1,
+           "terne-grafico: g.svg e' scritto, ma la sua cartella non e' andata sul disco (errore "
+           "di lettura o scrittura sul dispositivo)\n",
+           "g.svg", nullptr, nullptr, {.fsyncGuasto = "1", .prefisso = "terne_grafico_guasti"}),
+      Caso(
+          "il file dell'ingresso standard (0<>) come uscita si sostituisce", {"-o", "g.svg", "t.txt"},
+          "-", 0, "", "g.svg", [](Cartella c) { c.Scrivi("t.txt", "3,4,5\n"); },
+          [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout g.svg"), 0); },
+          {.ingresso = "g.svg"}),
       Caso(
           "un collegamento messo al posto del vecchio nome provvisorio",
           {"triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "triadiRettangole1-5.svg",
@@ -155,15 +161,15 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
           {"triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "triadiRettangole1-5.svg",
           [](Cartella c) {
             c.Scrivi("triadiRettangole1-5.svg", "vecchio\n");
-            chmod((c / "triadiRettangole1-5.svg").c_str(), 0600);
             EXPECT_EQ(chown((c / "triadiRettangole1-5.svg").c_str(), 65534, 65534) == 0,
                       geteuid() == 0);
+            chmod((c / "triadiRettangole1-5.svg").c_str(), 06755);
           },
           [](Cartella c) {
             struct stat s;
             EXPECT_EQ(stat((c / "triadiRettangole1-5.svg").c_str(), &s), 0);
             EXPECT_EQ(s.st_uid, geteuid() == 0 ? 65534u : geteuid());
-            EXPECT_EQ(s.st_mode & 07777, 0600u);
+            EXPECT_EQ(s.st_mode & 07777, 06755u);
           }),
       Caso(
           "il file provvisorio sta nella cartella dell'uscita, non in quella di lavoro",
@@ -191,7 +197,9 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
            "terne-grafico: --pixel e' fuori dall'intervallo da 1 a 10.000: '0'\nUso: ", nullptr),
       Caso("un lato negativo enorme",
            {"--lato", "-99999999999999999999", "triadiRettangole1-5.txt"}, "3,4,5\n", 2,
-           "terne-grafico: --lato non e' un numero intero: '-99999999999999999999'\n", nullptr),
+           "terne-grafico: --lato e' fuori dall'intervallo da 1 a 1.000.000.000.000: "
+           "'-99999999999999999999'\n",
+           nullptr),
       Caso("pixel e lato al massimo",
            {"--pixel=10000", "--lato", "1000000000000", "triadiRettangole1-5.txt"}, "3,4,5\n", 0,
            "", "triadiRettangole1-5.svg", nullptr,
@@ -293,7 +301,7 @@ TEST(Aiuto, EveryHelpFitsEightyColumns) {
   for (const char* programma : {TERNE_BIN, CERCA_BIN, GRAFICO_BIN, PREPARA_BIN}) {
     Processo p(programma, cartella.percorso, {"--help"});
     EXPECT_EQ(p.Attendi(), 0);
-    std::istringstream aiuto(p.Uscita());
+    std::istringstream aiuto(p.UscitaGrezza());
     for (std::string riga; std::getline(aiuto, riga);) EXPECT_LT(riga.size(), 80u) << riga;
   }
 }
@@ -307,7 +315,11 @@ TEST(Prepara, HelpVersionAndBadOptions) {
        {{"-h"}, 0, "Uso: terne-prepara", ""},
        {{"--version"}, 0, Versione("terne-prepara"), ""},
        {{"--boh"}, 2, "", "terne-prepara: opzione sconosciuta: --boh\n"},
+       {{"--boh=3"}, 2, "", "terne-prepara: opzione sconosciuta: --boh\n"},
        {{"--fino-a", "x"}, 2, "", fino + "non e' un numero intero: 'x'\n"},
+       {{"--fino-a="}, 2, "", fino + "non e' un numero intero: ''\n"},
+       {{"--fino-a=\x1b[2J"}, 2, "", fino + "non e' un numero intero: '\\x1b[2J'\n"},
+       {{"--fino-a=-5"}, 2, "", fino + "e' fuori dall'intervallo da 2 a 100.000.000: '-5'\n"},
        {{"--fino-a"}, 2, "", "terne-prepara: l'opzione --fino-a vuole un argomento\n"},
        {{"--fino-a=1"}, 2, "", fino + "e' fuori dall'intervallo da 2 a 100.000.000: '1'\n"},
        {{"a", "b"}, 2, "", "terne-prepara: una sola cartella, per favore: anche 'b'\n"},
@@ -316,20 +328,37 @@ TEST(Prepara, HelpVersionAndBadOptions) {
         "",
         "terne-prepara: impossibile scrivere sull'uscita standard\n",
         {.uscita = "&-"},
-        [](const CartellaProva&) {}}});
+        [](const CartellaProva&) {}},
+       {{"."},
+        1,
+        "",
+        "terne-prepara: impossibile scrivere ./numeriPrimi.txt: e' anche l'uscita standard del "
+        "programma\n",
+        {.uscita = "numeriPrimi.txt"},
+        [](const CartellaProva& c) { c.Rimuovi("numeriPrimi.txt"); }}});
   // What terne could not read is refused, with or without --forza, and never waited on; every
   // other file is written all the same.
   mkfifo((cartella / "numeriPrimi.txt").c_str(), 0600);
   std::filesystem::create_directory(cartella / "Combinations06.txt");
   std::filesystem::create_symlink("/dev/null", cartella / "Combinations07.txt");
-  const std::string prima = "terne-prepara: impossibile scrivere ./";
-  const std::string dopo = "; spostarlo o rimuoverlo, poi ripetere\n";
+  std::filesystem::create_symlink("Combinations08.txt", cartella / "Combinations08.txt");
+  std::filesystem::create_symlink("manca/C9.txt", cartella / "Combinations09.txt");
+  const auto rifiuto = [](const std::string& nome, const std::string& perche) {
+    return "terne-prepara: impossibile scrivere ./" + nome + perche +
+           "\nterne-prepara: spostare o rimuovere ./" + nome + ", poi ripetere\n";
+  };
   for (const char* forza : {"--forza", "--"}) {
     Processo p(PREPARA_BIN, cartella.percorso, {forza, "."});
     EXPECT_EQ(p.Attendi(30s), 1 << 8);
-    EXPECT_EQ(p.Errori(), prima + "Combinations06.txt: e' una cartella" + dopo + prima +
-                              "Combinations07.txt: non e' un file regolare" + dopo + prima +
-                              "numeriPrimi.txt: non e' un file regolare" + dopo);
+    EXPECT_EQ(p.Errori(),
+              rifiuto("Combinations06.txt", ": e' una cartella") +
+                  rifiuto("Combinations07.txt",
+                          " (collegamento a /dev/null): non e' un file regolare") +
+                  rifiuto("Combinations08.txt", " (collegamento a Combinations08.txt): troppi "
+                                                "collegamenti simbolici di seguito") +
+                  rifiuto("Combinations09.txt",
+                          " (collegamento a manca/C9.txt): file o cartella inesistente") +
+                  rifiuto("numeriPrimi.txt", ": non e' un file regolare"));
   }
   EXPECT_TRUE(cartella.Esiste("Combinations19.txt"));
 }
@@ -359,26 +388,31 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
     const std::string primi = cartella.Leggi("numeriPrimi.txt");
     EXPECT_EQ(primi.substr(primi.rfind('\n', primi.size() - 2) + 1), ultimaRiga) << limite;
   }
-  // Without --forza a file that fails terne's check is written again, an intact one kept.
+  // Without --forza a file that fails terne's check is written again, with its mode, an intact
+  // one kept.
   std::string guasta = cartella.Leggi("Combinations07.txt");
   guasta[guasta.size() / 2] = guasta[guasta.size() / 2] == '1' ? '2' : '1';
   cartella.Scrivi("Combinations07.txt", guasta);
+  chmod((cartella / "Combinations07.txt").c_str(), 0640);
   cartella.Scrivi("numeriPrimi.txt", "2\t3\n");
   {
     Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a=20", "--", "."});
     EXPECT_EQ(p.Attendi(), 0);
-    EXPECT_NE(p.Uscita().find("./Combinations07.txt non supera il controllo di terne: lo "
-                              "riscrivo\nScritto ./Combinations07.txt\n"),
-              std::string::npos);
+    EXPECT_NE(
+        p.Uscita().find("Riscritto ./Combinations07.txt: non superava il controllo di terne\n"),
+        std::string::npos);
     EXPECT_NE(p.Uscita().find("./Combinations08.txt esiste gia'"), std::string::npos);
   }
+  struct stat modo;
+  EXPECT_EQ(stat((cartella / "Combinations07.txt").c_str(), &modo), 0);
+  EXPECT_EQ(modo.st_mode & 07777, 0640u);
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
   // A prime table is checked whole: a wrong value beyond the limit fails too.
   cartella.Scrivi("numeriPrimi.txt", "2\t3\t5\t7\t11\t13\t17\t19\t23\t27\n");
   {
     Processo p(PREPARA_BIN, cartella.percorso, {"--fino-a=20", "."});
     EXPECT_EQ(p.Attendi(), 0);
-    EXPECT_NE(p.Uscita().find("./numeriPrimi.txt non supera il controllo di terne"),
+    EXPECT_NE(p.Uscita().find("Riscritto ./numeriPrimi.txt: non superava il controllo"),
               std::string::npos);
   }
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiFinoA20);
@@ -392,15 +426,52 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
   // A prime table that ends at the limit itself lacks the prime above it: written again.
   Processo esatta(PREPARA_BIN, cartella.percorso, {"--fino-a=23"});
   EXPECT_EQ(esatta.Attendi(), 0);
-  EXPECT_NE(esatta.Uscita().find("numeriPrimi.txt non supera il controllo"), std::string::npos);
-  // A file that fails the check for its permissions is written so that its user, who could not
-  // read it, can: terne-cerca, run as that user, then reads it.
-  chmod((cartella / "Combinations05.txt").c_str(), 0);
+  EXPECT_NE(esatta.Uscita().find("numeriPrimi.txt: non superava il controllo"), std::string::npos);
+  // A file that its user could not read is written, with or without --forza, so that they can:
+  // terne-cerca, run as that user, then reads it.
   std::filesystem::permissions(cartella.percorso, std::filesystem::perms::all);
-  EXPECT_EQ(Processo(PREPARA_BIN, cartella.percorso, {}, {.senzaPrivilegi = true}).Attendi(), 0);
-  EXPECT_EQ(
-      Processo(CERCA_BIN, cartella.percorso, {"-q", "1", "20"}, {.senzaPrivilegi = true}).Attendi(),
-      0);
+  for (const char* forza : {"--", "--forza"}) {
+    chmod((cartella / "Combinations05.txt").c_str(), 0);
+    EXPECT_EQ(Processo(PREPARA_BIN, cartella.percorso, {forza}, {.senzaPrivilegi = true}).Attendi(),
+              0);
+    EXPECT_EQ(Processo(CERCA_BIN, cartella.percorso, {"-q", "1", "20"}, {.senzaPrivilegi = true})
+                  .Attendi(),
+              0)
+        << forza;
+  }
+  // A reader that goes away (| head -1) stops no file: all are written, and the run says so.
+  cartella.Rimuovi("Combinations05.txt");
+  Processo testa(PREPARA_BIN, cartella.percorso, {"--forza"},
+                 {.chiamata = 1, .azione = "SIGSTOP", .prefisso = "Combinations05",
+                  .chiudiUscitaDopo = 1});
+  ASSERT_TRUE(testa.AttendiFermo());  // its first line written, at the second file
+  testa.ChiudiUscitaDopo(1);
+  testa.Segnala(SIGCONT);
+  EXPECT_EQ(testa.Attendi(), 1 << 8);
+  EXPECT_EQ(testa.Errori(), "terne-prepara: impossibile scrivere sull'uscita standard\n");
+  EXPECT_EQ(Processo(CERCA_BIN, cartella.percorso, {"-q", "1", "20"}).Attendi(), 0);
+  // When the folder does not go on the disk after a rename, each file says so, and the code.
+  Processo cartellaGuasta(PREPARA_BIN, cartella.percorso, {"--forza"},
+                          {.fsyncGuasto = "1", .prefisso = "terne_prepara_file"});
+  EXPECT_EQ(cartellaGuasta.Attendi(), 1 << 8);
+  EXPECT_EQ(cartellaGuasta.Uscita(), "");
+  std::string nonSalvati;
+  for (int n = 4; n <= 20; ++n) {
+    nonSalvati += "terne-prepara: ./" + (n < 20 ? testi::NomeTabella(n) : "numeriPrimi.txt") +
+                  " e' scritto, ma la sua cartella non e' andata sul disco (errore di lettura o "
+                  "scrittura sul dispositivo)\n";
+  }
+  EXPECT_EQ(cartellaGuasta.Errori(), nonSalvati);
+  // A stop during a check ends the run at once, what is checked untouched.
+  const std::string primiGuasti = "2\t3\t4\n" + std::string(300000, '\t');
+  cartella.Scrivi("numeriPrimi.txt", primiGuasti);
+  Processo controllo(PREPARA_BIN, cartella.percorso, {},
+                     {.lettura = 2, .azione = "SIGTERM", .conteggio = ".conteggio",
+                      .prefisso = "numeriPrimi"});
+  EXPECT_EQ(controllo.Attendi(), (128 + SIGTERM) << 8);
+  EXPECT_EQ(cartella.Leggi(".conteggio"), "1 2\n");  // its close, and no read after the stop
+  EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiGuasti);
+  EXPECT_EQ(controllo.Uscita().find("numeriPrimi"), std::string::npos);
   // A stop that comes between two files ends the run there, before the next check.
   cartella.Rimuovi("Combinations04.txt");
   Processo fermato(PREPARA_BIN, cartella.percorso, {},

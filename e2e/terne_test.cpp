@@ -191,8 +191,7 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
       Caso("corto e sbagliato", "2\t3\t4\n", "1\n40\nx\n", Inizio() + danneggiato, prepararlo),
       Caso("una FIFO non si aspetta, e va tolta prima di terne-prepara", "-", "1\n40\nx\n",
            Inizio() + illeggibile("non e' un file regolare"),
-           "terne: per crearlo di nuovo, spostare o rimuovere numeriPrimi.txt, poi nella cartella "
-           "di lavoro: terne-prepara\n",
+           Spostarlo("numeriPrimi.txt"),
            AlPostoDi("numeriPrimi.txt", true)),
       Caso("senza permesso di lettura", PrimiCambiati("", ""), "1\n40\nx\n",
            Inizio() + illeggibile("permesso negato"), prepararlo,
@@ -257,16 +256,21 @@ TEST(TabelleGuaste, EachTableWithOneDigitChangedIsNamed) {
   });
 }
 
+// A folder of that name, or the file that standard error writes (2>NAME), where the records and
+// the messages would mix.
 TEST(Terne, AResultsFileThatCannotBeCreatedEndsTheRunBeforeAnyLeg) {
-  CartellaProva cartella("risultati");
-  std::filesystem::create_directory(cartella / "triadiRettangole6-8.txt");
-  const Esito e = Terne(cartella, "6\n8\nx\n");
-  EXPECT_EQ(e.codice, 0);
-  EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle() +
-                          "\n Il file triadiRettangole6-8.txt non puo' essere creato (e' una "
-                          "cartella). Controllare "
-                          "la cartella di lavoro e ripetere l'operazione. Inserire un carattere e "
-                          "premere invio per terminare... ");
+  for (const auto& [errori, motivo] : {std::pair<const char*, std::string>{nullptr, "e' una cartella"},
+                                       {"triadiRettangole6-8.txt",
+                                        "e' anche l'uscita degli errori del programma"}}) {
+    CartellaProva cartella("risultati");
+    if (errori == nullptr) std::filesystem::create_directory(cartella / "triadiRettangole6-8.txt");
+    const Esito e = Terne(cartella, "6\n8\nx\n", {.errori = errori});
+    EXPECT_EQ(e.codice, 0);
+    EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle() +
+                            "\n Il file triadiRettangole6-8.txt non puo' essere creato (" + motivo +
+                            "). Controllare la cartella di lavoro e ripetere l'operazione. Inserire "
+                            "un carattere e premere invio per terminare... ");
+  }
 }
 
 // Failed writes, failed reads and memory running out: never a crash, a hang or a silent loss.
@@ -305,7 +309,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                                    mille + " contiene tutte le terne trovate fino al cateto " +
                                    std::to_string(k) + ".\n"),
                    std::string::npos);
-               EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, k));
+               EXPECT_EQ(PerCateto(c.Leggi(mille), 1, k), RicercaAttesa(1, k));
              }),
       Guasto("un file che non si puo' sincronizzare, come un dispositivo", nullptr, "4\n4\nx\n",
              {.senzaPausa = true, .fsyncGuasto = "EINVAL"}, 0,
@@ -341,7 +345,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
           "una seconda esecuzione dello stesso intervallo nella stessa cartella", nullptr,
           "1\n3000\nx\n", {.senzaPausa = true, .fermaDopo = 4096}, 0,
           [&](const Processo&, const CartellaProva& c) {
-            EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, 3000));
+            EXPECT_EQ(PerCateto(c.Leggi(mille), 1, 3000), RicercaAttesa(1, 3000));
           },
           [&](Processo&, const CartellaProva& c) {
             Processo seconda(TERNE_BIN, c.percorso, {}, {.senzaPausa = true});
@@ -363,7 +367,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
             EXPECT_NE(p.Uscita().find("il file " + (c / (mille + ".spostato")).string() +
                                       " contiene tutte le terne trovate fino al cateto "),
                       std::string::npos);
-            EXPECT_EQ(c.Leggi(mille + ".spostato"), FileDiUnaRicerca(1, k));
+            EXPECT_EQ(PerCateto(c.Leggi(mille + ".spostato"), 1, k), RicercaAttesa(1, k));
             EXPECT_EQ(c.Leggi(mille), "un altro file\n");
           },
           [&](Processo&, const CartellaProva& c) {
@@ -398,7 +402,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                                      " e' stato spostato durante la ricerca: ora e' " +
                                      (c / "altrove.txt").string() + ".\n" + testi::kChiusura;
             EXPECT_EQ(p.Uscita().substr(p.Uscita().size() - fine.size()), fine);
-            EXPECT_EQ(c.Leggi("altrove.txt"), FileDiUnaRicerca(1, 3000));
+            EXPECT_EQ(PerCateto(c.Leggi("altrove.txt"), 1, 3000), RicercaAttesa(1, 3000));
           },
           [&](Processo&, const CartellaProva& c) {
             std::filesystem::rename(c / mille, c / "altrove.txt");
@@ -424,7 +428,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                          "triadiRettangole1-300.txt contiene tutte le terne trovate fino "
                          "al cateto " +
                              std::to_string(l) + ".\n");
-               EXPECT_EQ(c.Leggi("triadiRettangole1-300.txt"), FileDiUnaRicerca(1, l));
+               EXPECT_EQ(PerCateto(c.Leggi("triadiRettangole1-300.txt"), 1, l), RicercaAttesa(1, l));
              }),
       Guasto("console chiusa dopo 40 righe, come da | head -n 40", nullptr, "1\n3000\nx\n",
              {.senzaPausa = true, .chiudiUscitaDopo = 40}, 1,
@@ -434,7 +438,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                EXPECT_EQ(e, "terne: impossibile scrivere sulla console; il file " + mille +
                                 " contiene tutte le terne trovate fino al cateto " +
                                 std::to_string(l) + ".\n");
-               EXPECT_EQ(c.Leggi(mille), FileDiUnaRicerca(1, l));
+               EXPECT_EQ(PerCateto(c.Leggi(mille), 1, l), RicercaAttesa(1, l));
              }),
       Guasto("console su /dev/full", nullptr, "4\n4\nx\n", {.uscita = "/dev/full"}, 1,
              [](const Processo& p, const CartellaProva& c) {
@@ -449,10 +453,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                              "\n Il file numeriPrimi.txt non puo' essere letto (e' una "
                              "cartella). Creare di nuovo il file numeriPrimi.txt. Inserire "
                              "un carattere e premere invio per terminare... ");
-               EXPECT_EQ(
-                   p.Errori(),
-                   "terne: per crearlo di nuovo, spostare o rimuovere numeriPrimi.txt, poi nella "
-                   "cartella di lavoro: terne-prepara\n");
+               EXPECT_EQ(p.Errori(), Spostarlo("numeriPrimi.txt"));
              }),
       Guasto("Combinations07.txt e' una cartella", AlPostoDi("Combinations07.txt", false),
              "6\n8\nx\n", {}, 0,
@@ -471,9 +472,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
             EXPECT_NE(p.Uscita().find("\n Il file Combinations07.txt non puo' essere letto (non e' "
                                       "un file regolare). Prepararlo di nuovo con terne-prepara"),
                       std::string::npos);
-            EXPECT_EQ(p.Errori(),
-                      "terne: per crearlo di nuovo, spostare o rimuovere "
-                      "Combinations07.txt, poi nella cartella di lavoro: terne-prepara\n");
+            EXPECT_EQ(p.Errori(), Spostarlo("Combinations07.txt"));
             c.Rimuovi("Combinations07.txt");
             EXPECT_EQ(Processo(PREPARA_BIN, c.percorso).Attendi(), 0);
             EXPECT_EQ(Terne(c, "6\n8\nx\n").uscita, Completa(Terna(8, 6, 10) + Terna(15, 8, 17)));
@@ -489,7 +488,7 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                          "MB); il file triadiRettangole1-600.txt contiene tutte le terne trovate "
                          "fino al cateto " +
                              std::to_string(k) + ".\n");
-               EXPECT_EQ(c.Leggi("triadiRettangole1-600.txt"), FileDiUnaRicerca(1, k));
+               EXPECT_EQ(PerCateto(c.Leggi("triadiRettangole1-600.txt"), 1, k), RicercaAttesa(1, k));
                const std::string u = p.Uscita();
                EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);
              }),

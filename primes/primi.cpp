@@ -7,6 +7,7 @@
 
 #include "sistema/ingresso.h"
 #include "sistema/motivi.h"
+#include "sistema/nomi.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ bool caricaFasePrimi(const numero& N, _myElement*& primi, std::ostream& out, std
   const int esito = caricaPrimi("numeriPrimi.txt", limite, primi, &motivo);
   const bool danneggiato = esito >= 0 && !soloPrimi(primi);
   if (esito == 1 && !danneggiato) return true;
-  err << "terne: " << comePreparare("numeriPrimi.txt", esito == -1 ? ENOENT : motivo) << "\n";
+  err << aCapo("terne: " + comePreparare("numeriPrimi.txt", esito == -1 ? ENOENT : motivo) + "\n");
   if (esito == -1) {
     out << "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
            "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ";

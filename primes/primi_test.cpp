@@ -228,7 +228,7 @@ TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
             "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
             "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ");
   EXPECT_EQ(err.str(),
-            "terne: per creare numeriPrimi.txt, nella cartella di lavoro: terne-prepara\n");
+            "terne: per creare numeriPrimi.txt, nella cartella di lavoro:\n  terne-prepara\n");
   rilasciaLista(primi);
   std::ofstream("numeriPrimi.txt") << "2\t3\t5\t7\t11\n";
   out.str("");

@@ -38,7 +38,7 @@ FileRisultati::~FileRisultati() {
   if (copiaFd_ >= 0) close(copiaFd_);
 }
 
-FileRisultati::Apertura FileRisultati::apri(const char* nome) {
+FileRisultati::Apertura FileRisultati::apri(const char* nome, unsigned vietati) {
   nome_ = nome;
   // Each pass either opens the file or renames what stood in its way; a few are enough even
   // when another run does the same at the same moment.
@@ -71,7 +71,7 @@ FileRisultati::Apertura FileRisultati::apri(const char* nome) {
     if (fstat(fd, &stato) == 0 && stato.st_size == 0) {
       // Opened by the shell for this program's console or messages (2>NAME): the records and
       // those would write over each other.
-      if (const int standard = descrittoreStandard(stato); standard >= 0) {
+      if (const int standard = descrittoreStandard(stato, vietati); standard >= 0) {
         close(fd);
         errno = flussoStandard(standard);
         return Apertura::kImpossibile;

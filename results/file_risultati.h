@@ -28,9 +28,10 @@ class FileRisultati {
   // link of that name whatever it leads to, are renamed to the first free numbered name
   // `nome`.~N~, as cp --backup=numbered names its copies; copia() tells it. A kept file is never
   // replaced, and a link's target is never written. Anything but a regular file or a link of
-  // that name is refused, and so is an empty file that standard input, output or error holds
-  // (errno then gives flussoStandard of its descriptor).
-  Apertura apri(const char* nome);
+  // that name is refused, and so is an empty file that one of the standard descriptors
+  // `vietati` holds (bit fd for descriptor fd; errno then gives flussoStandard of it): the
+  // records and what the program reads or writes there would mix.
+  Apertura apri(const char* nome, unsigned vietati = 0b111);
   // The name the earlier file was kept under (or that could not be used); empty when none.
   const std::string& copia() const { return copia_; }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "sistema/motivi.h"
+#include "sistema/nomi.h"
 
 stringa testoDi(const numero& x) {
   const char* testo = x.testo();
@@ -138,13 +139,18 @@ stringa nomeFileRisultati(const numero& M, const numero& N) {
   return nome;
 }
 
-void descriviContenuto(std::ostream& os, const char* nome, const numero& M, const numero& K) {
-  os << "il file " << nome;
-  if (K < M) {
-    os << " non contiene nessuna terna";
-  } else {
-    os << " contiene tutte le terne trovate fino al cateto " << K;
-  }
+std::string descriviContenuto(const char* nome, const numero& M, const numero& K) {
+  const std::string file = "il file " + std::string(nome);
+  if (K < M) return file + " non contiene nessuna terna";
+  return file + " contiene tutte le terne trovate fino al cateto " + testoDi(K).str;
+}
+
+std::string codaNonTagliata(int erroreTaglio) {
+  if (erroreTaglio == 0) return "";
+  const std::string coda =
+      "dopo di esse seguono terne dei cateti successivi, l'ultima forse su una riga incompleta";
+  if (erroreTaglio < 0) return coda;
+  return coda + " (toglierle non e' riuscito: " + motivoErrore(erroreTaglio) + ")";
 }
 
 bool apriFileRisultati(const stringa& nome, FileRisultati& file, std::ostream& out) {
@@ -152,8 +158,8 @@ bool apriFileRisultati(const stringa& nome, FileRisultati& file, std::ostream& o
   const Apertura esito = file.apri(nome.str);
   const std::string motivo = motivoErrore(errno);
   if (esito != Apertura::kNonConservato && !file.copia().empty()) {
-    out << "Il file " << nome.str << " c'era gia': e' stato conservato come " << file.copia()
-        << ".\n";
+    out << aCapo("Il file " + std::string(nome.str) + " c'era gia': e' stato conservato come " +
+                 file.copia() + ".\n");
   }
   if (esito == Apertura::kAperto) return true;
   out << "\n Il file " << nome.str;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <unordered_map>
 
 #include "numero/numero.h"
@@ -82,9 +83,14 @@ stringa testoDi(const numero& x);
 // "triadiRettangole" M "-" N ".txt".
 stringa nomeFileRisultati(const numero& M, const numero& N);
 
-// Tells what the file holds after the legs M … K: "il file NOME contiene tutte le terne
-// trovate fino al cateto K", or that it holds none when K < M.
-void descriviContenuto(std::ostream& os, const char* nome, const numero& M, const numero& K);
+// What the file holds after the legs M … K: "il file NOME contiene tutte le terne trovate fino
+// al cateto K", or that it holds none when K < M.
+std::string descriviContenuto(const char* nome, const numero& M, const numero& K);
+
+// What follows those legs in a file that could not be cut back to them after a failed write,
+// given the errno of the cut-back, or -1 for an output that is never cut back (a pipe, a file
+// shared with others); empty for 0, a file cut back or with nothing after them.
+std::string codaNonTagliata(int erroreTaglio);
 
 // The results-file phase of terne: opens the file named after the range for a new run (see
 // FileRisultati::apri) and says on out when an earlier file was kept, and under which name.

@@ -140,8 +140,8 @@ TEST(Terne, ResultsFileIsNamedAfterTheRangeAndAnEarlierOneIsKept) {
     std::ostringstream out;
     EXPECT_TRUE(apriFileRisultati(nome, file, out));
     EXPECT_EQ(out.str(),
-              "Il file triadiRettangole6-8.txt c'era gia': e' stato conservato come "
-              "triadiRettangole6-8.txt.~1~.\n");
+              "Il file triadiRettangole6-8.txt c'era gia': e' stato conservato come\n"
+              "  triadiRettangole6-8.txt.~1~.\n");
   }
   EXPECT_EQ(std::filesystem::file_size("triadiRettangole6-8.txt"), 0u);
   EXPECT_EQ(std::filesystem::file_size("triadiRettangole6-8.txt.~1~"), 8u);

@@ -6,14 +6,19 @@
 #include <cerrno>
 #include <ios>
 
+#include "sistema/interruzione.h"
 #include "sistema/motivi.h"
 
 BufferDiLettura::int_type BufferDiLettura::underflow() {
   if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  ssize_t n = 0;
-  do {
+  // A stop signal ends the reading as a read that failed with EINTR, so a long check stops
+  // with it; any other signal that cuts a read short does not.
+  ssize_t n = -1;
+  errno = EINTR;
+  while (!interruzioneRichiesta()) {
     n = read(fd_, buffer_, sizeof buffer_);
-  } while (n < 0 && errno == EINTR);
+    if (n >= 0 || errno != EINTR) break;
+  }
   if (n < 0) {
     errore_ = errno;
     throw std::ios_base::failure("lettura non riuscita");
@@ -39,6 +44,10 @@ Ingresso::Ingresso(const char* nome, bool soloFileRegolari)
     : fd_(open(nome, O_RDONLY | O_CLOEXEC | (soloFileRegolari ? O_NONBLOCK : 0))),
       errore_(fd_ < 0 ? errno : 0),
       proprio_(fd_ >= 0) {
+  struct stat collegamento;
+  if (errore_ == ENOENT && lstat(nome, &collegamento) == 0 && S_ISLNK(collegamento.st_mode)) {
+    errore_ = kCollegamentoRotto;  // a name that is there, but leads nowhere
+  }
   if (!proprio_) return;
   if (fstat(fd_, &stato_) != 0) {
     errore_ = errno;

@@ -8,7 +8,8 @@
 #include <streambuf>
 
 // An input stream buffer on a descriptor. A read error throws std::ios_base::failure, as the
-// file streams' buffer does, so that the stream reading it turns bad. A regular file can be read
+// file streams' buffer does, so that the stream reading it turns bad; so does a stop signal
+// (sistema/interruzione.h), as a read that failed with EINTR. A regular file can be read
 // again from a position (seekg).
 class BufferDiLettura : public std::streambuf {
  public:
@@ -30,9 +31,10 @@ class BufferDiLettura : public std::streambuf {
 // An input file and the stream that reads it.
 class Ingresso {
  public:
-  // Opens `nome`. A folder is refused with EISDIR; so is anything but a regular file with
-  // kNonUnFile (sistema/motivi.h) when `soloFileRegolari`, otherwise a FIFO or a device is read
-  // as it comes: the open of a FIFO waits for its writer, as cat's does.
+  // Opens `nome`. A folder is refused with EISDIR, a symbolic link to nothing with
+  // kCollegamentoRotto; so is anything but a regular file with kNonUnFile (sistema/motivi.h)
+  // when `soloFileRegolari`, otherwise a FIFO or a device is read as it comes: the open of a FIFO
+  // waits for its writer, as cat's does.
   Ingresso(const char* nome, bool soloFileRegolari);
   // Reads a descriptor opened by someone else (standard input), which stays open.
   explicit Ingresso(int fd);

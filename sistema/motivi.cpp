@@ -14,6 +14,7 @@ constexpr Motivo kMotivi[] = {
     {kStessoFile, "e' un file che il programma legge"},
     {kSoloLettura, "descrittore aperto in sola lettura"},
     {kSocket, "e' un socket, che non si apre come un file"},
+    {kCollegamentoRotto, "e' un collegamento simbolico a un file che non c'e'"},
     {flussoStandard(0), "e' anche l'ingresso standard del programma"},
     {flussoStandard(1), "e' anche l'uscita standard del programma"},
     {flussoStandard(2), "e' anche l'uscita degli errori del programma"},
@@ -55,6 +56,14 @@ constexpr Motivo kMotivi[] = {
 }  // namespace
 
 std::string motivoErrore(int errore) {
+  if (errore >= kSincronizzandoCartella) {
+    return "la sua cartella non e' andata sul disco (" +
+           motivoErrore(errore - kSincronizzandoCartella) + ")";
+  }
+  if (errore >= kCreandoNellaCartella) {
+    return "nella sua cartella non si puo' creare un file (" +
+           motivoErrore(errore - kCreandoNellaCartella) + ")";
+  }
   for (const Motivo& m : kMotivi) {
     if (m.errore == errore) return m.testo;
   }
@@ -62,15 +71,13 @@ std::string motivoErrore(int errore) {
 }
 
 bool daTogliere(int motivo) {
-  return motivo == kNonUnFile || motivo == EISDIR;
+  return motivo == kNonUnFile || motivo == EISDIR || motivo == ELOOP ||
+         motivo == kCollegamentoRotto;
 }
 
 std::string comePreparare(const char* nome, int motivo) {
-  const std::string comando = ", nella cartella di lavoro: terne-prepara";
+  const std::string comando = ", nella cartella di lavoro:\n  terne-prepara";
   if (motivo == ENOENT) return "per creare " + std::string(nome) + comando;
-  if (daTogliere(motivo)) {
-    return "per crearlo di nuovo, spostare o rimuovere " + std::string(nome) + ", poi" +
-           comando.substr(1);
-  }
+  if (daTogliere(motivo)) return "spostare o rimuovere " + std::string(nome) + ", poi" + comando;
   return "per preparare di nuovo " + std::string(nome) + comando;
 }

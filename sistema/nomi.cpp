@@ -1,5 +1,6 @@
 #include "sistema/nomi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -86,6 +87,44 @@ std::string perShell(std::string_view parola) {
 std::string nomeMostrato(const std::string& nome, bool ingresso) {
   if (nome != "-") return leggibile(nome);
   return ingresso ? "(ingresso standard)" : "(uscita standard)";
+}
+
+namespace {
+
+constexpr std::size_t kColonne = 79;
+
+// The characters of UTF-8 text: its bytes but the continuation ones.
+std::size_t larghezza(std::string_view testo) {
+  std::size_t n = 0;
+  for (char c : testo) n += (static_cast<unsigned char>(c) & 0xc0) != 0x80;
+  return n;
+}
+
+}  // namespace
+
+std::string aCapo(std::string_view testo) {
+  std::string righe;
+  while (!testo.empty()) {
+    const std::size_t fine = std::min(testo.find('\n'), testo.size() - 1) + 1;  // past its end
+    std::string riga(testo.substr(0, fine));
+    testo.remove_prefix(fine);
+    const bool finita = riga.back() == '\n';
+    if (finita) riga.pop_back();
+    // At its last blank within the width, or else at its first; never at a blank it starts with.
+    for (std::size_t inizio = 0; larghezza(riga) > kColonne; inizio = 2) {
+      std::size_t taglio = riga.find(' ', inizio + 1);
+      for (std::size_t b = taglio; b != std::string::npos && larghezza(riga.substr(0, b)) <= kColonne;
+           b = riga.find(' ', b + 1)) {
+        taglio = b;
+      }
+      if (taglio == std::string::npos) break;
+      righe += riga.substr(0, taglio) + "\n";
+      riga = "  " + riga.substr(taglio + 1);
+    }
+    righe += riga;
+    if (finita) righe += '\n';
+  }
+  return righe;
 }
 
 std::string conMigliaia(long long n) {

@@ -22,6 +22,11 @@ std::string perShell(std::string_view parola);
 // name as leggibile shows it.
 std::string nomeMostrato(const std::string& nome, bool ingresso);
 
+// The text as a message shows it on a terminal of 80 columns: a line longer than 79 characters
+// is broken at its last blank that keeps it within them (a word longer than that stays whole),
+// and each line it goes on to starts with two blanks.
+std::string aCapo(std::string_view testo);
+
 // A whole number as Italian writes it, the thousands grouped with a dot: "801.350".
 std::string conMigliaia(long long n);
 

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <iostream>
@@ -42,7 +43,7 @@ const char* versione() {
 
 int usoSbagliato(const Comando& comando, const std::string& perche) {
   const std::string_view uso = comando.uso;
-  std::cerr << comando.programma << ": " << perche << "\n"
+  std::cerr << aCapo(std::string(comando.programma) + ": " + perche + "\n")
             << uso.substr(0, uso.find('\n') + 1) << "Provare '" << comando.programma
             << " --help'.\n";
   return 2;
@@ -53,8 +54,8 @@ std::string intero(const char* nome, const char* testo, long long minimo, long l
   std::string citato = "'";  // built in steps: GCC 12 warns wrongly on "'" + a temporary
   citato += leggibile(testo);
   citato += '\'';
-  if (*testo == '\0' ||
-      std::string_view(testo).find_first_not_of("0123456789") != std::string_view::npos) {
+  const std::string_view cifre(testo + (*testo == '-'));  // a negative number is out of range too
+  if (cifre.empty() || cifre.find_first_not_of("0123456789") != std::string_view::npos) {
     return std::string(nome) + " non e' un numero intero: " + citato;
   }
   errno = 0;
@@ -71,7 +72,9 @@ int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzi
                  std::vector<std::string>& operandi) {
   const char* programma = comando.programma;
   std::vector<option> lunghe;
-  std::string corte = ":h";  // ':' tells a missing argument apart from an unknown option
+  // '-': the operands come in their place among the options, as options with the code 1; ':'
+  // tells a missing argument apart from an unknown option.
+  std::string corte = "-:h";
   for (const Opzione& o : comando.opzioni) {
     lunghe.push_back({o.lunga, o.argomento ? required_argument : no_argument, nullptr, o.corta});
     if (o.corta < 256) corte += static_cast<char>(o.corta) + std::string(o.argomento ? ":" : "");
@@ -81,7 +84,24 @@ int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzi
   lunghe.push_back({nullptr, 0, nullptr, 0});
   opterr = 0;
   optind = 0;  // a fresh scan, also when called again
-  for (int c; (c = getopt_long(argc, argv, corte.c_str(), lunghe.data(), nullptr)) != -1;) {
+  bool nelGruppo = false;  // inside a group of short options, "-qx"
+  for (;;) {
+    const int prossimo = std::max(optind, 1);  // the argument taken up, unless nelGruppo
+    const int c = getopt_long(argc, argv, corte.c_str(), lunghe.data(), nullptr);
+    if (c == -1) break;
+    if (c == 1) {
+      operandi.emplace_back(optarg);
+      continue;
+    }
+    if (c == '?' && comando.numeriNegativi && !nelGruppo && optopt >= '0' && optopt <= '9' &&
+        argv[prossimo][1] == optopt) {
+      // "-5": a negative number, an operand that the program tells wrong as such; getopt_long
+      // goes through its other digits as if they were options.
+      operandi.emplace_back(argv[prossimo]);
+      while (optind == prossimo) getopt_long(argc, argv, corte.c_str(), lunghe.data(), nullptr);
+      continue;
+    }
+    nelGruppo = optind == prossimo;
     const std::string opzione = argv[optind - 1];
     if (c == kAiuto || c == 'h' || c == kVersione) {
       if (c != kVersione) std::cout << comando.uso;

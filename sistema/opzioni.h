@@ -23,18 +23,20 @@ struct Comando {
   const char* programma;
   const char* uso;
   std::vector<Opzione> opzioni;
+  bool numeriNegativi = false;  // "-5" is an operand (a number out of range), not an option
 };
 
 // Reads argv. Returns -1 when the program goes on with `operandi`, the arguments that are not
-// options, in order; otherwise the exit code: 0 after --help or -h (which print `uso`) or
+// options, in their order; otherwise the exit code: 0 after --help or -h (which print `uso`) or
 // --version (the version and the licence), 1 when their text could not be written, 2 on wrong
 // usage, told as usoSbagliato tells it.
 int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzione& prendi,
                  std::vector<std::string>& operandi);
 
 // The whole of `testo` as a decimal integer from minimo to massimo, into `valore`. Empty, or
-// what is wrong with it, naming it as `nome`: "N non e' un numero intero: 'x'" (signs, blanks
-// and other characters included), "N e' fuori dall'intervallo da 1 a 65.535: '70000'".
+// what is wrong with it, naming it as `nome`: "N non e' un numero intero: 'x'" (a plus sign,
+// blanks and other characters included), "N e' fuori dall'intervallo da 1 a 65.535: '70000'"
+// (a negative number included).
 std::string intero(const char* nome, const char* testo, long long minimo, long long massimo,
                    long long& valore);
 

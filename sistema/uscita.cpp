@@ -13,6 +13,7 @@
 
 #include "sistema/interruzione.h"
 #include "sistema/motivi.h"
+#include "sistema/nomi.h"
 
 namespace {
 
@@ -98,11 +99,14 @@ mode_t permessiNuovi() {
   return 0666 & ~maschera;
 }
 
-void sincronizzaCartella(const std::string& cartella) {
+// Puts the folder's entries on the disk: 0, or the errno of the failure. A file system that
+// cannot sync a folder (EINVAL) keeps its entries without being asked.
+int sincronizzaCartella(const std::string& cartella) {
   const int fd = open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);  // the rename is already done: a folder that cannot be synced changes nothing
-  close(fd);
+  if (fd < 0) return errno;
+  int errore = fsync(fd) == 0 || errno == EINVAL || errno == EROFS ? 0 : errno;
+  if (close(fd) != 0 && errore == 0) errore = errno;
+  return errore;
 }
 
 // A regular file written under a temporary name beside it, then renamed over it.
@@ -113,7 +117,7 @@ int sostituisci(const Uscita& u, const std::function<void(std::ostream&)>& scriv
       (fs::path(cartella) / nomeCheSta(cartella, "." + nome, ".XXXXXX")).string();
   provvisorio += ".XXXXXX";
   const int fd = mkostemp(provvisorio.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
+  if (fd < 0) return kCreandoNellaCartella + errno;
   // As the file was, where the system lets us: root keeps its owner, anyone may keep its group
   // when they belong to it. The mode comes after, as a change of owner clears setuid bits.
   if (u.esiste && fchown(fd, u.stato.st_uid, u.stato.st_gid) != 0) {
@@ -130,8 +134,8 @@ int sostituisci(const Uscita& u, const std::function<void(std::ostream&)>& scriv
     unlink(provvisorio.c_str());
     return errore;
   }
-  sincronizzaCartella(cartella);
-  return 0;
+  const int cartellaNonSalvata = sincronizzaCartella(cartella);
+  return cartellaNonSalvata == 0 ? 0 : kSincronizzandoCartella + cartellaNonSalvata;
 }
 
 // The highest N of the names `base`.~N~ in the folder, 0 when there is none.
@@ -176,23 +180,25 @@ int fileProprio() {
 }
 
 // The descriptor `fd` as an output: 0, or EBADF when it is closed (or holds the place of a
-// closed one), kSoloLettura when it is open for reading only.
+// closed one), kSoloLettura when it is open for reading only. Standard input, the program's
+// input, is never its output.
 int descrittoreScrivibile(int fd, Uscita& uscita) {
   uscita.tipo = Uscita::Tipo::kDescrittore;
   uscita.fd = fd;
+  if (fd == STDIN_FILENO) return flussoStandard(STDIN_FILENO);
   const int modo = fcntl(fd, F_GETFL);
   if (modo == -1 || (modo & O_PATH) != 0) return EBADF;
   if ((modo & O_ACCMODE) == O_RDONLY) return kSoloLettura;
   return fstat(fd, &uscita.stato) == 0 ? 0 : errno;
 }
 
-// The standard descriptor that the file `nome` leads to, whatever the spelling (/proc/thread-self/
-// fd/1, a link to /dev/fd, the name of the file that >> opened); -1 when none. One open for
-// reading only is not an output, and is passed over.
+// The standard output or error that the file `nome` leads to, whatever the spelling
+// (/proc/thread-self/fd/1, a link to /dev/fd, the name of the file that >> opened); -1 when
+// none. One open for reading only is not an output, and is passed over.
 int descrittoreDelFile(const std::string& nome) {
   struct stat stato;
   if (stat(nome.c_str(), &stato) != 0) return -1;
-  const int fd = descrittoreStandard(stato);
+  const int fd = descrittoreStandard(stato, kUscitaEdErrori);
   if (fd < 0) return -1;
   const int modo = fcntl(fd, F_GETFL);
   return (modo & O_PATH) != 0 || (modo & O_ACCMODE) != O_RDONLY ? fd : -1;
@@ -230,10 +236,12 @@ void apriDescrittoriStandard() {
   if (segnaposto >= 0) close(segnaposto);
 }
 
-int descrittoreStandard(const struct stat& stato) {
+int descrittoreStandard(const struct stat& stato, unsigned quali) {
   for (const int fd : {STDOUT_FILENO, STDERR_FILENO, STDIN_FILENO}) {
     struct stat aperto;
-    if (fstat(fd, &aperto) == 0 && stessoFile(aperto, stato)) return fd;
+    if ((quali & (1u << fd)) != 0 && fstat(fd, &aperto) == 0 && stessoFile(aperto, stato)) {
+      return fd;
+    }
   }
   return -1;
 }
@@ -303,4 +311,21 @@ int scriviFile(const std::string& nome, const std::function<void(std::ostream&)>
   int errore = scriviSu(fd, scrivi);
   if (close(fd) != 0 && errore == 0) errore = errno;
   return errore;
+}
+
+std::string scritturaNonRiuscita(const std::string& nome, int errore) {
+  const std::string mostrato = nomeMostrato(nome, false);
+  if (errore >= kSincronizzandoCartella) return mostrato + " e' scritto, ma " + motivoErrore(errore);
+  std::string testo = "impossibile scrivere " + mostrato;
+  // Where a link leads, when that is where the failure lies: not for a file refused as the
+  // program's input or as one of its standard descriptors, which the reason names.
+  const bool refuso = errore == kStessoFile || (errore <= flussoStandard(0) && errore >= flussoStandard(2));
+  char bersaglio[PATH_MAX];
+  const ssize_t n =
+      nome == "-" || refuso ? -1 : readlink(nome.c_str(), bersaglio, sizeof bersaglio);
+  if (n > 0) {
+    testo += " (collegamento a " + leggibile(std::string_view(bersaglio, static_cast<size_t>(n)));
+    testo += ")";
+  }
+  return testo + ": " + motivoErrore(errore);
 }

@@ -3,10 +3,12 @@
 //
 // A symbolic link is followed, and the output goes where it leads; the link itself is never
 // renamed or replaced. "-", /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N, and any
-// name that leads to the very file of standard output, error or input, however it is spelled,
-// are the descriptor of this process as it stands: a file opened with >> keeps what it held and
-// gets the output appended, a pipe gets it; nothing is renamed, emptied or locked. A closed
-// descriptor stays closed: writing there fails. A character device or a FIFO is opened and
+// name that leads to the very file of standard output or error, however it is spelled, are the
+// descriptor of this process as it stands: a file opened with >> keeps what it held and gets the
+// output appended, a pipe gets it; nothing is renamed, emptied or locked. A closed descriptor
+// stays closed: writing there fails. Standard input is the program's input, never an output:
+// /dev/stdin and /dev/fd/0 are refused, and a name that leads to its file is the file it is. A
+// character device or a FIFO is opened and
 // written in place (a FIFO waits for its reader, as a shell redirection does). A folder, a
 // socket, or a path through a folder that does not exist, is refused.
 //
@@ -28,8 +30,12 @@
 // first thing every program does.
 void apriDescrittoriStandard();
 
-// The standard descriptor (1, 2, then 0) that holds the file `stato` describes; -1 when none.
-int descrittoreStandard(const struct stat& stato);
+// Which standard descriptors descrittoreStandard looks at: bit fd for descriptor fd.
+constexpr unsigned kUscitaEdErrori = 0b110;
+constexpr unsigned kTuttiEtre = 0b111;
+// The standard descriptor among `quali` (1, 2, then 0) that holds the file `stato` describes;
+// -1 when none.
+int descrittoreStandard(const struct stat& stato, unsigned quali = kTuttiEtre);
 
 struct Uscita {
   enum class Tipo {
@@ -46,7 +52,8 @@ struct Uscita {
 
 // Where `nome` leads. 0, or why it cannot be written: EISDIR for a folder, kSocket for a
 // socket, ENOENT or ENOTDIR for a path through a folder that does not exist, ELOOP for a loop
-// of links, EBADF for a descriptor that is closed, kSoloLettura for one open for reading only.
+// of links, EBADF for a descriptor that is closed, kSoloLettura for one open for reading only,
+// flussoStandard(0) for standard input named as such.
 int trovaUscita(const std::string& nome, Uscita& uscita);
 
 // True when both describe the same file.
@@ -74,8 +81,15 @@ struct RegoleScrittura {
 // Writes `nome` with what `scrivi` puts on the stream, as above; a file that existed keeps its
 // owner and group where the system allows it (as root), and its mode unless the rules say
 // otherwise. Returns 0, or what failed: an errno value, or a reason of sistema/motivi.h
-// (when only regular files will do, a standard descriptor's file is refused as such); EINTR when a
-// stop signal came (see sistema/interruzione.h). After a failure a file that existed is left as it
-// was and no temporary file remains.
+// (when only regular files will do, a standard descriptor's file is refused as such; a failed
+// creation of the temporary file is kCreandoNellaCartella + its errno); EINTR when a stop
+// signal came (see sistema/interruzione.h). After a failure a file that existed is left as it
+// was and no temporary file remains; but for kSincronizzandoCartella + errno, a failed sync of
+// the folder after the rename, which leaves the new content under the name.
 int scriviFile(const std::string& nome, const std::function<void(std::ostream&)>& scrivi,
                const RegoleScrittura& regole = {});
+
+// What a tool says of a failed scriviFile of `nome`: "impossibile scrivere NOME: PERCHE'", with
+// where NOME leads when it is a symbolic link; or, after a failed sync of the folder, that NOME
+// is written but its folder is not on the disk.
+std::string scritturaNonRiuscita(const std::string& nome, int errore);

@@ -78,6 +78,8 @@ TEST_F(Uscite, ANameLeadsWhereTheShellWouldWrite) {
       {"manca/nuovo.txt", nullptr, ENOENT, Tipo::kFile, nullptr, -1},
       {"file.txt/nuovo.txt", nullptr, ENOTDIR, Tipo::kFile, nullptr, -1},
       {"anello", [] { fs::create_symlink("anello", "anello"); }, ELOOP, Tipo::kFile, nullptr, -1},
+      {"/dev/stdin", nullptr, flussoStandard(0), Tipo::kDescrittore, nullptr, 0},
+      {"/dev/fd/0", nullptr, flussoStandard(0), Tipo::kDescrittore, nullptr, 0},
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
@@ -144,6 +146,46 @@ TEST_F(Uscite, ASafeWriteReplacesOnlyWhatItMay) {
   EXPECT_TRUE(fs::is_symlink("collegamento"));
   EXPECT_EQ(Leggi("file.txt"), "nuovo\n");
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 4);
+  // Where no file can be made beside the target, that is the reason; a link names its target
+  // where the failure lies there, not where the file is refused for what it is.
+  const int inProc = scriviFile("/proc/version", scrivi);
+  EXPECT_EQ(inProc, kCreandoNellaCartella + ENOENT);
+  EXPECT_EQ(scritturaNonRiuscita("/proc/version", inProc),
+            "impossibile scrivere /proc/version: nella sua cartella non si puo' creare un file "
+            "(file o cartella inesistente)");
+  EXPECT_EQ(scritturaNonRiuscita("collegamento", EACCES),
+            "impossibile scrivere collegamento (collegamento a file.txt): permesso negato");
+  EXPECT_EQ(scritturaNonRiuscita("collegamento", kStessoFile),
+            "impossibile scrivere collegamento: e' un file che il programma legge");
+  EXPECT_EQ(scritturaNonRiuscita("-", kSincronizzandoCartella + EIO),
+            "(uscita standard) e' scritto, ma la sua cartella non e' andata sul disco (errore di "
+            "lettura o scrittura sul dispositivo)");
+}
+
+// Numbers the Italian way, rounded; messages broken at the last blank that keeps a line within
+// 79 characters, a long word kept whole, the rest indented.
+TEST(Nomi, NumbersAndMessagesAsAnItalianTerminalShowsThem) {
+  EXPECT_EQ(conMigliaia(801350), "801.350");
+  EXPECT_EQ(conMigliaia(-1234567), "-1.234.567");
+  EXPECT_EQ(conMigliaia(999), "999");
+  EXPECT_EQ(conUnDecimale(16.66), "16,7");
+  EXPECT_EQ(conUnDecimale(1234.549), "1.234,5");
+  EXPECT_EQ(conUnDecimale(0.04), "0,0");
+  const std::string dieci = "abcdefghi ";  // ten characters
+  std::string lunga;
+  for (int i = 0; i < 8; ++i) lunga += dieci;
+  const struct {
+    std::string testo, righe;
+  } casi[] = {
+      {"breve\n", "breve\n"},
+      {lunga.substr(0, 79) + "\n", lunga.substr(0, 79) + "\n"},
+      {lunga + "x\n", lunga.substr(0, 79) + "\n  x\n"},
+      {"\n" + lunga + lunga,
+       "\n" + lunga.substr(0, 79) + "\n  " + lunga.substr(0, 69) + "\n  " + dieci},
+      {"è" + lunga.substr(1, 78), "è" + lunga.substr(1, 78)},  // 79 characters, 80 bytes
+      {"a " + std::string(90, 'x') + " b", "a\n  " + std::string(90, 'x') + "\n  b"},
+  };
+  for (const auto& c : casi) EXPECT_EQ(aCapo(c.testo), c.righe) << c.testo;
 }
 
 TEST(Nomi, NamesAreShownSafelyAndQuotedForTheShell) {

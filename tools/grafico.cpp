@@ -76,19 +76,18 @@ std::string testoXml(std::string_view testo) {
 // A short excerpt of a bad line that is safe on a terminal: printable ASCII as it is, any
 // other byte as \xNN.
 std::string estratto(std::string_view riga) {
-  constexpr std::size_t kMassimo = 40;
+  constexpr std::size_t kMassimo = 40;  // characters shown, so that the message fits a line
   std::string testo;
-  for (std::size_t i = 0; i < riga.size() && i < kMassimo; ++i) {
+  std::size_t i = 0;
+  for (; i < riga.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(riga[i]);
-    if (c >= 0x20 && c < 0x7f && c != '\\') {
-      testo += static_cast<char>(c);
-    } else {
-      char codice[5];
-      std::snprintf(codice, sizeof codice, "\\x%02x", c);
-      testo += codice;
-    }
+    char codice[5];
+    std::snprintf(codice, sizeof codice, "\\x%02x", c);
+    const std::string mostrato = c >= 0x20 && c < 0x7f && c != '\\' ? std::string(1, riga[i]) : codice;
+    if (testo.size() + mostrato.size() > kMassimo) break;
+    testo += mostrato;
   }
-  return riga.size() > kMassimo ? testo + "..." : testo;
+  return i < riga.size() ? testo + "..." : testo;
 }
 
 // Reads one line of at most `massimo` characters, without its line end. False at the end of

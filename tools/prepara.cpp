@@ -4,6 +4,7 @@
 // read back exactly as generated; "numeriPrimi.txt" holds every prime up to a limit and the
 // first prime above it, ten to a line, TAB-separated.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -115,6 +116,19 @@ bool primiIntatti(const fs::path& percorso, long limite) {
   return intatti;
 }
 
+// A message on standard error, within 80 columns.
+void avvisa(const std::string& testo) {
+  std::cerr << aCapo("terne-prepara: " + testo + "\n");
+}
+
+// True when what stands at `percorso` keeps terne-prepara from writing there until it is moved
+// away: anything but a regular file, and a symbolic link that could not be written through.
+bool daSpostare(const fs::path& percorso, int errore) {
+  struct stat stato;
+  const bool collegamento = lstat(percorso.c_str(), &stato) == 0 && S_ISLNK(stato.st_mode);
+  return collegamento || errore == kNonUnFile || errore == EISDIR || errore == kSocket;
+}
+
 // Writes one file, unless it exists and passes terne's check (without --forza). False, with a
 // message, when it cannot be written; false at a stop signal, which the caller tells.
 bool preparaFile(const Opzioni& o, const std::string& nome,
@@ -124,25 +138,28 @@ bool preparaFile(const Opzioni& o, const std::string& nome,
   const std::string mostrato = leggibile(percorso.string());
   std::error_code errore;
   RegoleScrittura regole{.soloFileRegolari = true};  // terne reads regular files only
-  if (!o.forza && fs::exists(percorso, errore)) {
+  const bool esiste = fs::exists(percorso, errore);
+  if (!o.forza && esiste) {
     const bool buono = intatto(percorso);
     if (interruzioneRichiesta()) return false;
     if (buono) {
       std::cout << mostrato << " esiste gia': lasciato com'e' (--forza lo riscrive)\n";
       return true;
     }
-    std::cout << mostrato << " non supera il controllo di terne: lo riscrivo\n";
-    // One that could not be read for its permissions is written so that terne can read it.
-    regole.permessiNuovi = faccessat(AT_FDCWD, percorso.c_str(), R_OK, AT_EACCESS) != 0;
   }
+  // One that its user could not read is written so that terne can read it.
+  regole.permessiNuovi = esiste && faccessat(AT_FDCWD, percorso.c_str(), R_OK, AT_EACCESS) != 0;
   if (const int e = scriviFile(percorso.string(), scrivi, regole); e != 0) {
     if (e == EINTR && interruzioneRichiesta()) return false;
-    std::cerr << "terne-prepara: impossibile scrivere " << mostrato << ": " << motivoErrore(e)
-              << (e == kNonUnFile || e == EISDIR ? "; spostarlo o rimuoverlo, poi ripetere" : "")
-              << "\n";
+    avvisa(scritturaNonRiuscita(percorso.string(), e));
+    if (daSpostare(percorso, e)) avvisa("spostare o rimuovere " + mostrato + ", poi ripetere");
     return false;
   }
-  std::cout << "Scritto " << mostrato << "\n" << std::flush;
+  if (o.forza || !esiste) {
+    std::cout << "Scritto " << mostrato << "\n" << std::flush;
+  } else {
+    std::cout << "Riscritto " << mostrato << ": non superava il controllo di terne\n" << std::flush;
+  }
   return true;
 }
 
@@ -192,25 +209,26 @@ bool preparaTutto(const Opzioni& o) {
 int main(int argc, char** argv) {
   apriDescrittoriStandard();
   std::signal(SIGXFSZ, SIG_IGN);  // a file beyond the size limit is a failed write, told as such
+  // A report that no one reads any more (| head) does not stop the files half-way.
+  std::signal(SIGPIPE, SIG_IGN);
   Opzioni o;
   const int esito = leggiRichiesta(argc, argv, o);
   if (esito >= 0) return esito;
   std::error_code errore;
   fs::create_directories(o.cartella, errore);
   if (errore) {
-    std::cerr << "terne-prepara: impossibile creare la cartella " << leggibile(o.cartella.string())
-              << ": " << motivoErrore(errore.value()) << "\n";
+    avvisa("impossibile creare la cartella " + leggibile(o.cartella.string()) + ": " +
+           motivoErrore(errore.value()));
     return 1;
   }
   GestoriInterruzione gestori;  // a stop removes the temporary file of the file in progress
   const bool scritti = preparaTutto(o);
   if (interruzioneRichiesta()) {
-    std::cerr
-        << "terne-prepara: interrotto; i file scritti sono interi, nessuno e' rimasto a meta'\n";
+    avvisa("interrotto; i file scritti sono interi, nessuno e' rimasto a meta'");
     return 128 + segnaleRicevuto();
   }
   if (!std::cout.flush()) {  // the files are as the lines would have said, but nobody read them
-    std::cerr << "terne-prepara: impossibile scrivere sull'uscita standard\n";
+    avvisa("impossibile scrivere sull'uscita standard");
     return 1;
   }
   return scritti ? 0 : 1;

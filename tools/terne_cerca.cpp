@@ -58,8 +58,15 @@ const char kUso[] =
     "141 se chi leggeva da una pipe se n'e' andato; 128 + il numero del segnale\n"
     "dopo un'interruzione (130 per Ctrl-C).\n";
 
-const Comando kComando{
-    kProgramma, kUso, {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}}};
+const Comando kComando{kProgramma,
+                       kUso,
+                       {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}},
+                       true};
+
+// A message on standard error, within 80 columns.
+void avvisa(const std::string& testo) {
+  std::cerr << aCapo(std::string(kProgramma) + ": " + testo + "\n");
+}
 
 struct Richiesta {
   std::string cartella;
@@ -92,6 +99,9 @@ int leggiRichiesta(int argc, char** argv, Richiesta& r) {
       [&r](int opzione, const char* argomento) -> std::string {
         if (opzione == 'o' && *argomento == '\0') {
           return "-o vuole un nome di file (o - per l'uscita standard), non un nome vuoto";
+        }
+        if (opzione == 'C' && *argomento == '\0') {
+          return "-C vuole il nome di una cartella, non un nome vuoto";
         }
         if (opzione == 'C') r.cartella = argomento;
         if (opzione == 'o') r.uscita = argomento;
@@ -167,7 +177,7 @@ bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabel
   std::string guasto = guastoPrimi(r, primi);
   if (guasto.empty()) guasto = guastoTabelle(tabelle);
   if (guasto.empty()) return true;
-  std::cerr << kProgramma << ": " << guasto << inCartella(r) << "\n";
+  avvisa(guasto + inCartella(r));
   return false;
 }
 
@@ -247,24 +257,22 @@ class Avanzamento {
 // Opens the file named after the range, or another one, for a new run. False after a message.
 bool apriPerNome(const std::string& nome, FileRisultati& file, bool silenzioso) {
   using Apertura = FileRisultati::Apertura;
-  const Apertura esito = file.apri(nome.c_str());
+  // Nothing is written on standard output: the file it holds may be the results file.
+  const Apertura esito = file.apri(nome.c_str(), kTuttiEtre & ~(1u << STDOUT_FILENO));
   const int errore = errno;
   if (esito != Apertura::kNonConservato && !file.copia().empty() && !silenzioso) {
-    std::cerr << kProgramma << ": il file " << leggibile(nome) << " c'era gia': conservato come "
-              << leggibile(file.copia()) << "\n";
+    avvisa("il file " + leggibile(nome) + " c'era gia': conservato come " +
+           leggibile(file.copia()));
   }
   if (esito == Apertura::kAperto) return true;
-  std::cerr << kProgramma << ": ";
+  const std::string perche =
+      esito == Apertura::kOccupato ? "un'altra esecuzione lo sta scrivendo" : motivoErrore(errore);
   if (esito == Apertura::kNonConservato) {
-    std::cerr << "il file " << leggibile(nome) << " c'era gia' e non si puo' conservare come "
-              << leggibile(file.copia());
+    avvisa("il file " + leggibile(nome) + " c'era gia' e non si puo' conservare come " +
+           leggibile(file.copia()) + ": " + perche);
   } else {
-    std::cerr << "impossibile scrivere " << leggibile(nome);
+    avvisa("impossibile scrivere " + leggibile(nome) + ": " + perche);
   }
-  std::cerr << ": "
-            << (esito == Apertura::kOccupato ? "un'altra esecuzione lo sta scrivendo"
-                                             : motivoErrore(errore))
-            << "\n";
   return false;
 }
 
@@ -308,23 +316,16 @@ bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
     }
     errore = errno;
   }
-  std::cerr << kProgramma << ": impossibile scrivere " << nomeMostrato(r.uscita, false) << ": "
-            << motivoErrore(errore) << "\n";
+  avvisa(scritturaNonRiuscita(r.uscita, errore));
   return false;
 }
 
-// ": il file NOME contiene tutte le terne trovate fino al cateto K." and, when the output may
-// end with a partial line, a line that says so.
-void descriviUscita(const std::string& nome, const Richiesta& r, const FineRicerca& fine) {
-  std::cerr << ": ";
-  descriviContenuto(std::cerr, nome.c_str(), numero(r.m), fine.salvato);
-  std::cerr << ".\n";
-  if (fine.erroreTaglio < 0) {
-    std::cerr << kProgramma << ": in fondo a " << nome << " puo' restare una riga incompleta.\n";
-  } else if (fine.erroreTaglio > 0) {
-    std::cerr << kProgramma << ": in fondo a " << nome << " puo' restare una riga incompleta ("
-              << motivoErrore(fine.erroreTaglio) << ").\n";
-  }
+// Tells why the run ended early, what the output holds and, when it could not be cut back to
+// that, what follows it.
+void avvisaFine(const std::string& perche, const std::string& nome, const Richiesta& r,
+                const FineRicerca& fine) {
+  avvisa(perche + ": " + descriviContenuto(nome.c_str(), numero(r.m), fine.salvato) + ".");
+  if (fine.erroreTaglio != 0) avvisa(codaNonTagliata(fine.erroreTaglio) + ".");
 }
 
 // What the run ended with, told on standard error unless all went well; returns the exit code.
@@ -332,22 +333,21 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
   using Causa = FineRicerca::Causa;
   if (fine.errore == EPIPE) return kLettoreAndato;
   if (fine.posto == FileRisultati::Posto::kCancellato) {
-    std::cerr << kProgramma << ": il file " << nome
-              << " e' stato cancellato durante la ricerca: le terne trovate sono andate perse "
-                 "con il file.\n";
+    avvisa("il file " + nome +
+           " e' stato cancellato durante la ricerca: le terne trovate sono andate perse con il "
+           "file.");
     return kGuasto;
   }
   const bool guasto = fine.errore != 0 && fine.errore != EINTR;
   if (guasto || fine.causa == Causa::kMemoria) {
-    std::cerr << kProgramma << ": "
-              << (guasto ? "scrittura non riuscita (" + motivoErrore(fine.errore) + ")"
-                         : std::string(kMemoriaRicerca));
-    descriviUscita(nome, r, fine);
+    avvisaFine(guasto ? "scrittura non riuscita (" + motivoErrore(fine.errore) + ")"
+                      : std::string(kMemoriaRicerca),
+               nome, r, fine);
     return kGuasto;
   }
   if (fine.causa == Causa::kSegnale) {
-    std::cerr << kProgramma << ": ricerca interrotta dopo il cateto " << fine.ultimo;
-    descriviUscita(nome, r, fine);
+    avvisaFine("ricerca interrotta dopo il cateto " + std::to_string(fine.ultimo.intero()), nome, r,
+               fine);
     return 128 + fine.segnale;
   }
   return 0;
@@ -357,9 +357,8 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
 void riepiloga(const Richiesta& r, const std::string& nome, long long terne,
                Orologio::duration tempo) {
   if (r.silenzioso) return;
-  std::cerr << kProgramma << ": " << nome << ": " << conMigliaia(terne) << " terne dei cateti da "
-            << r.m << " a " << r.n << " in "
-            << conUnDecimale(std::chrono::duration<double>(tempo).count()) << " s\n";
+  avvisa(nome + ": " + conMigliaia(terne) + " terne in " +
+         conUnDecimale(std::chrono::duration<double>(tempo).count()) + " s");
 }
 
 int cerca(Richiesta r) {
@@ -392,8 +391,7 @@ int cerca(Richiesta r) {
   avanzamento.chiudi();
   const std::string nome = fine.dove.empty() ? nomeMostrato(d.nome, false) : leggibile(fine.dove);
   if (fine.copiaRimossa && !r.silenzioso) {
-    std::cerr << kProgramma << ": " << leggibile(file.copia())
-              << " non aveva nulla in piu' del nuovo file: rimosso\n";
+    avvisa(leggibile(file.copia()) + " non aveva nulla in piu' del nuovo file: rimosso");
   }
   const int esito = concludi(r, nome, fine);
   if (esito == 0) riepiloga(r, nome, pendenti.registrate(), Orologio::now() - inizio);
@@ -410,14 +408,15 @@ int main(int argc, char** argv) {
   const int esito = leggiRichiesta(argc, argv, r);
   if (esito >= 0) return esito;
   if (!r.cartella.empty() && chdir(r.cartella.c_str()) != 0) {
-    std::cerr << kProgramma << ": impossibile lavorare nella cartella " << leggibile(r.cartella)
-              << ": " << motivoErrore(errno) << "\n";
+    const int errore = errno;
+    avvisa("impossibile lavorare nella cartella " + leggibile(r.cartella) + ": " +
+           motivoErrore(errore));
     return kGuasto;
   }
   try {
     return cerca(r);
   } catch (const std::bad_alloc&) {
-    std::cerr << kProgramma << ": memoria insufficiente\n";
+    avvisa("memoria insufficiente");
     return kGuasto;
   }
 }

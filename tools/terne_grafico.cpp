@@ -60,6 +60,11 @@ struct Opzioni {
   std::string uscita;
 };
 
+// A message on standard error, within 80 columns.
+void avvisa(const std::string& testo) {
+  std::cerr << aCapo("terne-grafico: " + testo + "\n");
+}
+
 // Parses the arguments; returns -1 to go on, otherwise the exit code.
 int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   std::vector<std::string> operandi;
@@ -108,17 +113,16 @@ int main(int argc, char** argv) {
   std::string errore;
   if (ingresso->errore() == 0 && !grafico::leggiTerne(ingresso->flusso(), terne, errore) &&
       ingresso->erroreLettura() == 0) {
-    std::cerr << "terne-grafico: " << nome << ", " << errore << "\n";
+    avvisa(nome + ", " + errore);
     return 1;
   }
   if (const int e = ingresso->errore() != 0 ? ingresso->errore() : ingresso->erroreLettura()) {
-    std::cerr << "terne-grafico: impossibile leggere " << nome << ": " << motivoErrore(e) << "\n";
+    avvisa("impossibile leggere " + nome + ": " + motivoErrore(e));
     return 1;
   }
   // A writer that wrote nothing: no picture, least of all one over an earlier picture.
   if (!standard && terne.empty() && S_ISFIFO(ingresso->stato().st_mode)) {
-    std::cerr << "terne-grafico: da " << nome << " non e' arrivata nessuna terna: nessun grafico "
-              << "scritto\n";
+    avvisa("da " + nome + " non e' arrivata nessuna terna: nessun grafico scritto");
     return 1;
   }
   std::uint64_t lato = (o.lato != 0) ? o.lato : grafico::latoDalNome(o.ingresso);
@@ -134,10 +138,9 @@ int main(int argc, char** argv) {
       {.daLeggere = &ingresso->stato()});
   if (e == 0) return 0;
   if (e == EINTR && interruzioneRichiesta()) {
-    std::cerr << "terne-grafico: interrotto, nessun grafico scritto\n";
+    avvisa("interrotto, nessun grafico scritto");
     return 128 + segnaleRicevuto();
   }
-  std::cerr << "terne-grafico: impossibile scrivere " << nomeMostrato(o.uscita, false) << ": "
-            << motivoErrore(e) << "\n";
+  avvisa(scritturaNonRiuscita(o.uscita, e));
   return 1;
 }
