@@ -29,7 +29,7 @@ void LeggiEDisegna(benchmark::State& stato) {
   std::size_t byte = 0;
   for (auto _ : stato) {
     std::istringstream in(file);
-    std::vector<grafico::Cateti> terne;
+    std::vector<grafico::Terna> terne;
     std::string errore;
     grafico::leggiTerne(in, terne, errore);
     const grafico::Griglia g = grafico::disegna(terne, 65535, 1000);

@@ -36,7 +36,7 @@ bool testoPulito(const std::string& testo) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t quanti) {
   const std::string testo(reinterpret_cast<const char*>(dati), quanti);
   std::istringstream in(testo);
-  std::vector<grafico::Cateti> terne;
+  std::vector<grafico::Terna> terne;
   std::string errore;
   grafico::leggiTerne(in, terne, errore);
   for (const char c : errore) {

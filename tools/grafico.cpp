@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <sstream>
 #include <string_view>
 
@@ -13,6 +14,18 @@ namespace grafico {
 
 namespace {
 
+constexpr char kBlu[] = "#0072B2";  // the primitive triples; with the orange of their multiples,
+constexpr char kArancio[] = "#E69F00";  // told apart by colour-blind readers and in grey print
+constexpr int kTitolo = 28;             // the title's baseline
+constexpr int kLegenda = 38;            // the top of the legend
+constexpr int kFinestra = 64;           // the window's top edge
+constexpr int kMargine = 10;            // of the title and the legend from the picture's sides
+constexpr double kCorpoTitolo = 16;
+constexpr double kCorpoEtichetta = 12;  // of the ticks' labels and the legend
+constexpr double kCorpoAssi = 14;       // of the axes' titles
+constexpr char kAsseX[] = "primo cateto";
+constexpr char kAsseY[] = "secondo cateto";
+
 // A positive integer written with digits only.
 bool intero(std::string_view testo, std::uint64_t& valore) {
   if (testo.empty() || testo.size() > 19) return false;
@@ -20,7 +33,7 @@ bool intero(std::string_view testo, std::uint64_t& valore) {
   return errore == std::errc() && fine == testo.data() + testo.size() && valore > 0;
 }
 
-bool leggiRiga(std::string_view riga, Cateti& cateti) {
+bool leggiRiga(std::string_view riga, Terna& terna) {
   std::uint64_t n[3];
   for (int i = 0; i < 3; ++i) {
     const size_t virgola = (i < 2) ? riga.find(',') : riga.size();
@@ -28,17 +41,45 @@ bool leggiRiga(std::string_view riga, Cateti& cateti) {
     riga.remove_prefix(std::min(riga.size(), virgola + 1));
   }
   std::sort(n, n + 3);
-  cateti = {n[0], n[1]};
+  terna = {n[0], n[1], n[2]};
   return true;
 }
 
-// Multiples of 1, 2 or 5 times a power of ten: the smallest step that gives at most 8 ticks.
-std::uint64_t passoTacche(std::uint64_t lato) {
+std::string migliaia(std::uint64_t n) {
+  return conMigliaia(static_cast<long long>(n));
+}
+
+// True when the labels of the ticks a step apart, each centred on its tick, keep 12 units from
+// each other.
+bool etichetteDistanti(std::uint64_t lato, int pixel, std::uint64_t passo) {
+  double fine = -1e9;  // of the label before
+  for (std::uint64_t v = 0; v <= lato; v += passo) {
+    const double mezza = larghezzaTesto(migliaia(v), kCorpoEtichetta) / 2;
+    const double x = static_cast<double>(v) * pixel / static_cast<double>(lato);
+    if (x - mezza < fine + 12) return false;
+    fine = x + mezza;
+  }
+  return true;
+}
+
+// Multiples of 1, 2 or 5 times a power of ten: the smallest step that gives at most 8 ticks
+// whose labels keep apart; a step beyond lato when the window is too narrow for a second label.
+std::uint64_t passoTacche(std::uint64_t lato, int pixel) {
   for (std::uint64_t potenza = 1;; potenza *= 10) {
-    for (std::uint64_t m : {1, 2, 5}) {
-      if (lato / (m * potenza) <= 8) return m * potenza;
+    for (const std::uint64_t m : {1, 2, 5}) {
+      const std::uint64_t passo = m * potenza;
+      if (passo > lato || (lato / passo <= 8 && etichetteDistanti(lato, pixel, passo))) {
+        return passo;
+      }
     }
   }
+}
+
+// The side of a point's mark: a few cells when the window holds few points, one when many.
+int latoDelSegno(std::uint64_t punti, int pixel) {
+  const int massimo = std::max(1, pixel / 125);
+  const double lato = 0.3 * pixel / std::sqrt(static_cast<double>(std::max<std::uint64_t>(punti, 1)));
+  return std::clamp(static_cast<int>(std::lround(lato)), 1, massimo);
 }
 
 // The text as XML character data whatever its bytes: markup escaped, every byte that is not
@@ -106,67 +147,140 @@ bool leggiRigaLimitata(std::istream& in, std::string& riga, std::size_t massimo,
   return !riga.empty();
 }
 
-void scriviAssi(std::ostream& os, const Griglia& g) {
-  const int x0 = kMargineSinistro;
-  const int y1 = kMargineAlto + g.pixel;
-  os << "<rect id=\"finestra\" x=\"" << x0 << "\" y=\"" << kMargineAlto << "\" width=\"" << g.pixel
-     << "\" height=\"" << g.pixel << "\" fill=\"white\" stroke=\"#888\"/>\n"
-     << "<g font-family=\"sans-serif\" font-size=\"12\" fill=\"#333\" stroke=\"#888\">\n";
-  const std::uint64_t passo = passoTacche(g.lato);
-  for (std::uint64_t v = 0; v <= g.lato; v += passo) {
-    const int c = g.cella(v);
-    os << "<line x1=\"" << x0 + c << "\" y1=\"" << y1 << "\" x2=\"" << x0 + c << "\" y2=\""
-       << y1 + 6 << "\"/><text x=\"" << x0 + c << "\" y=\"" << y1 + 20
-       << "\" stroke=\"none\" text-anchor=\"middle\">" << conMigliaia(static_cast<long long>(v))
-       << "</text>\n"
-       << "<line x1=\"" << x0 - 6 << "\" y1=\"" << y1 - c << "\" x2=\"" << x0 << "\" y2=\""
-       << y1 - c << "\"/><text x=\"" << x0 - 9 << "\" y=\"" << y1 - c + 4
-       << "\" stroke=\"none\" text-anchor=\"end\">" << conMigliaia(static_cast<long long>(v))
-       << "</text>\n";
-    if (g.lato - v < passo) break;
-  }
-  os << "</g>\n<g font-family=\"sans-serif\" font-size=\"14\" fill=\"#333\" "
-        "text-anchor=\"middle\">\n"
-     << "<text x=\"" << x0 + g.pixel / 2 << "\" y=\"" << y1 + 45 << "\">primo cateto</text>\n"
-     << "<text transform=\"translate(20," << kMargineAlto + g.pixel / 2
-     << ") rotate(-90)\">secondo cateto</text>\n</g>\n";
+// A number of SVG units, to a tenth.
+std::string unita(double x) {
+  std::ostringstream os;
+  os << std::round(x * 10) / 10;
+  return os.str();
 }
 
-// Each row's runs of inked cells, top row first, as one path of unit-high rectangles.
-void scriviPunti(std::ostream& os, const Griglia& g) {
-  os << "<path id=\"punti\" fill=\"black\" shape-rendering=\"crispEdges\" d=\"";
+// The title, at most 16 units high, smaller where the picture is too narrow for it; a renderer
+// that knows textLength also draws it to the very length that fits.
+void scriviTitolo(std::ostream& os, const std::string& titolo, int larghezza) {
+  const int spazio = larghezza - 2 * kMargine;
+  const double lungo = larghezzaTesto(titolo, kCorpoTitolo);
+  const double corpo = std::min(kCorpoTitolo, std::floor(10 * kCorpoTitolo * spazio / lungo) / 10);
+  os << "<text id=\"titolo\" x=\"" << kMargine << "\" y=\"" << kTitolo
+     << "\" font-family=\"sans-serif\" font-size=\"" << corpo << "\" fill=\"#111\"";
+  if (corpo < kCorpoTitolo) os << " textLength=\"" << spazio << "\" lengthAdjust=\"spacingAndGlyphs\"";
+  os << '>' << testoXml(titolo) << "</text>\n";
+}
+
+// The legend of the two colours in one row, scaled down where the picture is too narrow.
+void scriviLegenda(std::ostream& os, int larghezza) {
+  const std::string voci[] = {"terne primitive", "loro multipli"};
+  const char* colori[] = {kBlu, kArancio};
+  const double lungo = 2 * 14 + larghezzaTesto(voci[0], kCorpoEtichetta) + 20 +
+                       larghezzaTesto(voci[1], kCorpoEtichetta);
+  const double scala = std::min(1.0, (larghezza - 2 * kMargine) / lungo);
+  os << "<g id=\"legenda\" transform=\"translate(" << kMargine << ',' << kLegenda << ") scale("
+     << std::round(scala * 100) / 100 << ")\" font-family=\"sans-serif\" font-size=\""
+     << kCorpoEtichetta << "\" fill=\"#333\">\n";
+  double x = 0;
+  for (int i = 0; i < 2; ++i) {
+    os << "<rect x=\"" << unita(x) << "\" y=\"1\" width=\"10\" height=\"10\" fill=\"" << colori[i]
+       << "\"/><text x=\"" << unita(x + 14) << "\" y=\"10\">" << voci[i] << "</text>\n";
+    x += 14 + larghezzaTesto(voci[i], kCorpoEtichetta) + 20;
+  }
+  os << "</g>\n";
+}
+
+void scriviAssi(std::ostream& os, const Griglia& g, const Impaginazione& p) {
+  const int x0 = p.sinistra;
+  const int y1 = p.alto + g.pixel;
+  os << "<rect id=\"finestra\" x=\"" << x0 << "\" y=\"" << p.alto << "\" width=\"" << g.pixel
+     << "\" height=\"" << g.pixel << "\" fill=\"white\" stroke=\"#888\"/>\n"
+     << "<g font-family=\"sans-serif\" font-size=\"" << kCorpoEtichetta
+     << "\" fill=\"#333\" stroke=\"#888\">\n";
+  for (std::uint64_t v = 0; v <= g.lato; v += p.passo) {
+    const double c = static_cast<double>(v) * g.pixel / static_cast<double>(g.lato);
+    const std::string x = unita(x0 + c);
+    const std::string y = unita(y1 - c);
+    os << "<line x1=\"" << x << "\" y1=\"" << y1 << "\" x2=\"" << x << "\" y2=\"" << y1 + 6
+       << "\"/><text x=\"" << x << "\" y=\"" << y1 + 20 << "\" stroke=\"none\" text-anchor=\"middle\">"
+       << migliaia(v) << "</text>\n"
+       << "<line x1=\"" << x0 - 6 << "\" y1=\"" << y << "\" x2=\"" << x0 << "\" y2=\"" << y
+       << "\"/><text x=\"" << x0 - 9 << "\" y=\"" << unita(y1 - c + 4)
+       << "\" stroke=\"none\" text-anchor=\"end\">" << migliaia(v) << "</text>\n";
+    if (g.lato - v < p.passo) break;
+  }
+  os << "</g>\n<g font-family=\"sans-serif\" font-size=\"" << kCorpoAssi
+     << "\" fill=\"#333\" text-anchor=\"middle\">\n"
+     << "<text x=\"" << p.assi.first << "\" y=\"" << y1 + 45 << "\">" << kAsseX << "</text>\n"
+     << "<text transform=\"translate(20," << p.assi.second << ") rotate(-90)\">" << kAsseY
+     << "</text>\n</g>\n";
+}
+
+// The cells of one colour as one path: the mark of each inked cell, or, when marks are one cell
+// wide, of each row's runs of inked cells. Each mark's subpath moves there from where the last
+// one began, in relative units, which keeps the numbers short.
+void scriviCelle(std::ostream& os, const Griglia& g, const Impaginazione& p, Colore colore) {
+  os << "<path id=\"" << (colore == kPrimitiva ? "primitive" : "multipli") << "\" fill=\""
+     << (colore == kPrimitiva ? kBlu : kArancio) << "\" shape-rendering=\"crispEdges\" d=\"";
+  const auto accesa = [&](int riga, int colonna) {
+    return g.celle[static_cast<size_t>(riga) * g.pixel + colonna] == colore;
+  };
+  const int mezzo = (g.latoSegno - 1) / 2;
+  int x = 0;
+  int y = 0;
   for (int riga = g.pixel - 1; riga >= 0; --riga) {
-    const int y = kMargineAlto + g.pixel - 1 - riga;
-    for (int colonna = 0; colonna < g.pixel;) {
-      if (!g.accese[static_cast<size_t>(riga) * g.pixel + colonna]) {
-        ++colonna;
-        continue;
-      }
-      int fine = colonna;
-      while (fine < g.pixel && g.accese[static_cast<size_t>(riga) * g.pixel + fine]) ++fine;
-      os << 'M' << kMargineSinistro + colonna << ' ' << y << 'h' << fine - colonna << "v1h-"
-         << fine - colonna << 'z';
-      colonna = fine;
+    for (int colonna = 0; colonna < g.pixel; ++colonna) {
+      if (!accesa(riga, colonna)) continue;
+      int fine = colonna + 1;
+      while (g.latoSegno == 1 && fine < g.pixel && accesa(riga, fine)) ++fine;
+      const int larghezza = fine - colonna + g.latoSegno - 1;
+      const int sinistra = p.sinistra + colonna - mezzo;
+      const int alto = p.alto + g.pixel - 1 - riga - mezzo;
+      os << 'm' << sinistra - x << ' ' << alto - y << 'h' << larghezza << 'v' << g.latoSegno
+         << 'h' << -larghezza << 'z';
+      x = sinistra;
+      y = alto;
+      colonna = fine - 1;
     }
   }
   os << "\"/>\n";
 }
 
+// Each point a mark of its own, carrying its triple as its title; multiples first, so that the
+// primitives lie over them.
+void scriviSegni(std::ostream& os, const Griglia& g, const Impaginazione& p) {
+  const int mezzo = (g.latoSegno - 1) / 2;
+  for (const Colore colore : {kMultipla, kPrimitiva}) {
+    os << "<g id=\"" << (colore == kPrimitiva ? "primitive" : "multipli") << "\" fill=\""
+       << (colore == kPrimitiva ? kBlu : kArancio) << "\" shape-rendering=\"crispEdges\">\n";
+    for (const Segno& s : g.segni) {
+      if (s.colore != colore) continue;
+      os << "<rect x=\"" << p.sinistra + s.colonna - mezzo << "\" y=\""
+         << p.alto + g.pixel - 1 - s.riga - mezzo << "\" width=\"" << g.latoSegno << "\" height=\""
+         << g.latoSegno << "\"><title>" << s.terna << "</title></rect>\n";
+    }
+    os << "</g>\n";
+  }
+}
+
 }  // namespace
 
-bool leggiTerne(std::istream& in, std::vector<Cateti>& terne, std::string& errore) {
+bool Terna::primitiva() const {
+  return std::gcd(minore, maggiore) == 1;
+}
+
+int Griglia::cella(std::uint64_t v) const {
+  return static_cast<int>(std::min<std::uint64_t>(v * pixel / lato, pixel - 1));
+}
+
+bool leggiTerne(std::istream& in, std::vector<Terna>& terne, std::string& errore) {
   std::string riga;
   bool lunga = false;
   for (long numero = 1; leggiRigaLimitata(in, riga, kRigaMassima, lunga); ++numero) {
     if (!riga.empty() && riga.back() == '\r') riga.pop_back();
-    Cateti cateti;
-    if (lunga || !leggiRiga(riga, cateti)) {
+    Terna terna;
+    if (lunga || !leggiRiga(riga, terna)) {
       errore = "riga " + std::to_string(numero) +
                ": attesi tre interi positivi separati da virgole, trovato \"" + estratto(riga) +
                (lunga ? "\" (riga troppo lunga)" : "\"");
       return false;
     }
-    terne.push_back(cateti);
+    terne.push_back(terna);
   }
   if (in.bad()) errore = "lettura non riuscita";
   return !in.bad();
@@ -192,48 +306,93 @@ std::uint64_t latoDalNome(const std::string& percorso) {
   return n;
 }
 
-Griglia disegna(const std::vector<Cateti>& terne, std::uint64_t lato, int pixel) {
+std::uint64_t latoDalleTerne(const std::vector<Terna>& terne) {
+  std::uint64_t lato = 0;
+  for (const Terna& t : terne) lato = std::max(lato, t.minore);
+  return lato;
+}
+
+Griglia disegna(const std::vector<Terna>& terne, std::uint64_t lato, int pixel) {
   Griglia g;
   g.lato = lato;
   g.pixel = pixel;
-  g.accese.assign(static_cast<size_t>(pixel) * pixel, false);
-  auto accendi = [&g](std::uint64_t x, std::uint64_t y) {
-    if (x > g.lato || y > g.lato) return;
-    ++g.punti;
-    const size_t i = static_cast<size_t>(g.cella(y)) * g.pixel + g.cella(x);
-    if (!g.accese[i]) ++g.celle;
-    g.accese[i] = true;
-  };
-  for (const Cateti& t : terne) {
-    accendi(t.minore, t.maggiore);
-    accendi(t.maggiore, t.minore);
+  g.celle.assign(static_cast<size_t>(pixel) * pixel, kVuota);
+  for (const Terna& t : terne) {
+    g.punti += (t.minore <= lato && t.maggiore <= lato) ? 2 : 0;
   }
+  const bool conTitolo = g.punti <= kPuntiConTitolo;
+  for (const Terna& t : terne) {
+    if (t.minore > lato || t.maggiore > lato) continue;
+    const Colore colore = t.primitiva() ? kPrimitiva : kMultipla;
+    const std::string terna = migliaia(t.minore) + ", " + migliaia(t.maggiore) + ", " +
+                              migliaia(t.ipotenusa);
+    for (const auto& [x, y] : {std::pair{t.minore, t.maggiore}, {t.maggiore, t.minore}}) {
+      Colore& cella = g.celle[static_cast<size_t>(g.cella(y)) * pixel + g.cella(x)];
+      g.accese += cella == kVuota;
+      cella = std::max(cella, colore);
+      if (conTitolo) g.segni.push_back({g.cella(x), g.cella(y), colore, terna});
+    }
+  }
+  g.latoSegno = latoDelSegno(g.punti, pixel);
   return g;
 }
 
+double larghezzaTesto(const std::string& testo, double corpo) {
+  double em = 0;
+  for (const char c : testo) {
+    if ((static_cast<unsigned char>(c) & 0xc0) == 0x80) continue;  // inside a UTF-8 character
+    if (c >= '0' && c <= '9') {
+      em += 0.64;
+    } else if (std::string_view(".,:;' il").find(c) != std::string_view::npos) {
+      em += 0.34;
+    } else {
+      em += c >= 'A' && c <= 'Z' ? 0.74 : 0.62;
+    }
+  }
+  return em * corpo;
+}
+
+Impaginazione impagina(std::uint64_t lato, int pixel) {
+  Impaginazione p{};
+  p.passo = passoTacche(lato, pixel);
+  const std::uint64_t ultima = p.passo > lato ? 0 : lato / p.passo * p.passo;
+  const double etichetta = larghezzaTesto(migliaia(ultima), kCorpoEtichetta);
+  // The y labels end 9 units left of the window, and keep 6 from the rotated axis title, which
+  // reaches x = 24; the last x label, centred on its tick, stays within the right margin.
+  p.sinistra = std::max(60, static_cast<int>(std::ceil(24 + 6 + etichetta + 9)));
+  p.alto = kFinestra;
+  const double fuori = etichetta / 2 - static_cast<double>(lato - ultima) * pixel / lato;
+  p.larghezza = p.sinistra + pixel + std::max(20, static_cast<int>(std::ceil(fuori)) + 6);
+  p.altezza = p.alto + pixel + 60;
+  // The axes' titles along the middle of the window, or of a space as long as they are, where
+  // the window is shorter.
+  const int asseX = static_cast<int>(std::ceil(larghezzaTesto(kAsseX, kCorpoAssi)));
+  const int asseY = static_cast<int>(std::ceil(larghezzaTesto(kAsseY, kCorpoAssi)));
+  p.assi = {p.sinistra + std::max(pixel, asseX) / 2, p.alto + std::max(pixel, asseY) / 2};
+  p.larghezza = std::max(p.larghezza, p.sinistra + asseX + 6);
+  p.altezza = std::max(p.altezza, p.alto + asseY + 6);
+  return p;
+}
+
 void scriviSvg(std::ostream& os, const Griglia& g, const std::string& nomeFile, std::size_t terne) {
-  const int larghezza = kMargineSinistro + g.pixel + 30;
-  const int altezza = kMargineAlto + g.pixel + 60;
+  const Impaginazione p = impagina(g.lato, g.pixel);
   std::ostringstream titolo;
-  titolo << nomeFile << ": " << conMigliaia(static_cast<long long>(terne))
-         << (terne == 1 ? " terna, " : " terne, ") << conMigliaia(static_cast<long long>(g.punti))
-         << (g.punti == 1 ? " punto" : " punti") << " da 0 a "
-         << conMigliaia(static_cast<long long>(g.lato));
-  // At most 16 units high, smaller where the picture is too narrow for it; a renderer that
-  // knows textLength also draws it to the very length that fits.
-  const int spazio = larghezza - 2 * kMargineTitolo;
-  const double lungo = kLarghezzaCarattere * static_cast<double>(titolo.str().size());
-  const double corpo = std::min(16.0, std::floor(160.0 * spazio / lungo) / 10);
+  titolo << nomeFile << ": " << migliaia(terne) << (terne == 1 ? " terna, " : " terne, ")
+         << migliaia(g.punti) << (g.punti == 1 ? " punto" : " punti") << " da 0 a "
+         << migliaia(g.lato);
   os << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-     << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << larghezza << "\" height=\""
-     << altezza << "\" viewBox=\"0 0 " << larghezza << ' ' << altezza << "\">\n"
-     << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-     << "<text id=\"titolo\" x=\"" << kMargineTitolo << "\" y=\"30\" font-family=\"sans-serif\" "
-     << "font-size=\"" << corpo << "\" fill=\"#111\"";
-  if (corpo < 16) os << " textLength=\"" << spazio << "\" lengthAdjust=\"spacingAndGlyphs\"";
-  os << '>' << testoXml(titolo.str()) << "</text>\n";
-  scriviAssi(os, g);
-  scriviPunti(os, g);
+     << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << p.larghezza << "\" height=\""
+     << p.altezza << "\" viewBox=\"0 0 " << p.larghezza << ' ' << p.altezza << "\">\n"
+     << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  scriviTitolo(os, titolo.str(), p.larghezza);
+  scriviLegenda(os, p.larghezza);
+  scriviAssi(os, g, p);
+  if (!g.segni.empty()) {
+    scriviSegni(os, g, p);
+  } else {
+    scriviCelle(os, g, p, kMultipla);
+    scriviCelle(os, g, p, kPrimitiva);
+  }
   os << "</svg>\n";
 }
 

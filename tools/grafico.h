@@ -1,9 +1,14 @@
 // The picture of a results file: every triple a, b, c drawn as the points (a, b) and (b, a) of
-// its legs, in a square window 0 … lato on both axes, on a grid of pixel × pixel cells.
+// its legs, in a square window 0 … lato on both axes, on a grid of pixel × pixel cells; the
+// primitive triples (legs without a common factor) in one colour, their multiples in another.
 //
-// A value v falls in cell v * pixel / (lato + 1) of its axis, so the window's values spread
-// evenly over the cells. Points sharing a cell are drawn once; the inked cells of each row are
-// written as runs of one SVG <path>, so the picture stays small however many triples there are.
+// A value v falls in cell v * pixel / lato of its axis (the last cell for v = lato), so the
+// window's frame ends at lato. Each point inks its cell with a square mark, a few cells across
+// when the window holds few points, one cell when it holds many. Points sharing a cell are drawn
+// once, a primitive over a multiple; the inked cells of each row are written as runs of one
+// SVG <path> per colour, so the picture stays small however many triples there are. When the
+// points are few, each is a mark of its own that carries its triple as a <title>, which a
+// browser shows under the pointer.
 #pragma once
 
 #include <cstddef>
@@ -11,13 +16,17 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace grafico {
 
-struct Cateti {
+struct Terna {
   std::uint64_t minore;
   std::uint64_t maggiore;
+  std::uint64_t ipotenusa;
+  // True when the legs have no common factor: not the multiple of a smaller triple.
+  bool primitiva() const;
 };
 
 // The longest line a results file can hold: three numbers of at most 19 digits, two commas, a
@@ -25,47 +34,72 @@ struct Cateti {
 constexpr std::size_t kRigaMassima = 100;
 
 // Reads a results file: one line per triple, three positive integers separated by commas (a
-// carriage return before the line end is dropped). The two smaller numbers are the legs. False
-// at the first line of another form, with `errore` naming it and quoting a short excerpt in
-// which every byte that is not printable ASCII is written as \xNN.
-bool leggiTerne(std::istream& in, std::vector<Cateti>& terne, std::string& errore);
+// carriage return before the line end is dropped), in any order. False at the first line of
+// another form, with `errore` naming it and quoting a short excerpt in which every byte that is
+// not printable ASCII is written as \xNN.
+bool leggiTerne(std::istream& in, std::vector<Terna>& terne, std::string& errore);
 
 // N of a name "triadiRettangoleM-N.txt" (folders before it are ignored); 0 for any other name.
 std::uint64_t latoDalNome(const std::string& percorso);
 
-struct Griglia {
-  std::uint64_t lato = 0;
-  int pixel = 0;
-  std::vector<bool> accese;  // row by row from the bottom, pixel × pixel cells
-  std::uint64_t punti = 0;   // points inside the window, a point for every occurrence
-  std::uint64_t celle = 0;   // the cells they ink
-
-  // The cell of value v on either axis. REQUIRES: v <= lato.
-  int cella(std::uint64_t v) const { return static_cast<int>(v * pixel / (lato + 1)); }
-};
+// The range that the triples cover when no name tells it: their largest shorter leg, which is
+// N for the file of a search of M … N whenever leg N gave a triple of its own; 0 for none.
+std::uint64_t latoDalleTerne(const std::vector<Terna>& terne);
 
 // The limits that keep every cell computation within 64 bits.
 constexpr std::uint64_t kLatoMassimo = 1000000000000;
 constexpr int kPixelMassimo = 10000;
+// Up to this many points in the window, each is drawn with its triple as its title.
+constexpr std::uint64_t kPuntiConTitolo = 3000;
+
+enum Colore : std::uint8_t { kVuota = 0, kMultipla = 1, kPrimitiva = 2 };
+
+// A point drawn on its own, with its triple.
+struct Segno {
+  int colonna;
+  int riga;  // from the bottom
+  Colore colore;
+  std::string terna;  // "6, 8, 10"
+};
+
+struct Griglia {
+  std::uint64_t lato = 0;
+  int pixel = 0;
+  std::vector<Colore> celle;  // row by row from the bottom, pixel × pixel cells
+  std::uint64_t punti = 0;    // points inside the window, a point for every occurrence
+  std::uint64_t accese = 0;   // the cells they ink
+  int latoSegno = 1;          // of the square mark of a point, in cells
+  std::vector<Segno> segni;   // every point, when there are at most kPuntiConTitolo
+
+  // The cell of value v on either axis. REQUIRES: v <= lato.
+  int cella(std::uint64_t v) const;
+};
 
 // Inks the cells of the points (a, b) and (b, a) of every triple that lie in the window.
 // REQUIRES: 1 <= lato <= kLatoMassimo, 1 <= pixel <= kPixelMassimo.
-Griglia disegna(const std::vector<Cateti>& terne, std::uint64_t lato, int pixel);
+Griglia disegna(const std::vector<Terna>& terne, std::uint64_t lato, int pixel);
 
-// Where the window's cells lie in the picture: its lower left cell is at x = kMargineSinistro,
-// y = kMargineAlto + pixel - 1, one SVG unit per cell.
-constexpr int kMargineSinistro = 80;
-constexpr int kMargineAlto = 50;
-// The title starts this far from the left edge and keeps as far from the right one; a
-// character of it is taken as this wide at its font size 16, a digit's width in common fonts
-// with some room to spare.
-constexpr int kMargineTitolo = 10;
-constexpr double kLarghezzaCarattere = 10.5;
+// Where the parts of the picture lie, in SVG units (one per cell): margins wide enough for the
+// labels of the ticks, which lie a step apart that keeps them from running into each other.
+struct Impaginazione {
+  int sinistra;  // x of the window's left edge
+  int alto;      // y of its top edge
+  int larghezza;
+  int altezza;
+  std::uint64_t passo;  // between two ticks, from 0 up to lato at most
+  std::pair<int, int> assi;  // the middle of the x axis' title, and of the y axis' title
+};
+Impaginazione impagina(std::uint64_t lato, int pixel);
+
+// How wide a text of this many characters is drawn at this font size, taken generously: an
+// estimate of common sans-serif fonts, for laying out the picture before it is drawn.
+double larghezzaTesto(const std::string& testo, double corpo);
 
 // Writes the picture: the title (the file's name, how many triples it holds, how many points
-// the picture shows), sized to fit the picture's width, the window with its axes,
-// round-numbered ticks and labels, the points. The file's name is written as valid XML whatever
-// its bytes: those that are not UTF-8, and control characters, become U+FFFD.
+// the picture shows), the legend of the two colours, each sized to fit the picture's width, the
+// window with its axes, round-numbered ticks and labels, the points. The file's name is written
+// as valid XML whatever its bytes: those that are not UTF-8, and control characters, become
+// U+FFFD.
 void scriviSvg(std::ostream& os, const Griglia& g, const std::string& nomeFile, std::size_t terne);
 
 }  // namespace grafico

@@ -2,16 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-#include <set>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace {
+#include "sistema/nomi.h"
 
-using Celle = std::set<std::pair<int, int>>;  // (column, row from the bottom)
+namespace {
 
 TEST(Grafico, ResultsLinesAreThreePositiveIntegers) {
   const struct {
@@ -42,80 +41,95 @@ TEST(Grafico, ResultsLinesAreThreePositiveIntegers) {
   };
   for (const auto& c : casi) {
     std::istringstream in(c.testo);
-    std::vector<grafico::Cateti> terne;
+    std::vector<grafico::Terna> terne;
     std::string errore;
     EXPECT_EQ(grafico::leggiTerne(in, terne, errore), c.buono) << c.testo;
     EXPECT_EQ((errore + "\n").substr(0, c.errore.size()), c.errore) << c.testo;
   }
   std::istringstream in("5,4,3\n");
-  std::vector<grafico::Cateti> terne;
+  std::vector<grafico::Terna> terne;
   std::string errore;
   ASSERT_TRUE(grafico::leggiTerne(in, terne, errore));
   EXPECT_EQ(terne[0].minore, 3u);
   EXPECT_EQ(terne[0].maggiore, 4u);
+  EXPECT_EQ(terne[0].ipotenusa, 5u);
 }
 
-TEST(Grafico, TheWindowComesFromTheFileName) {
+// From the name, or else from the triples: the largest shorter leg, so that a copy under
+// another name draws the window of its original.
+TEST(Grafico, TheWindowComesFromTheFileNameOrItsTriples) {
   EXPECT_EQ(grafico::latoDalNome("triadiRettangole1-30.txt"), 30u);
   EXPECT_EQ(grafico::latoDalNome("lavoro/triadiRettangole6-8.txt"), 8u);
   for (const char* altro : {"altro.txt", "triadiRettangole6-.txt", "triadiRettangole6-8.svg",
                             "triadiRettangole-8.txt", "triadiRettangole6-x.txt"}) {
     EXPECT_EQ(grafico::latoDalNome(altro), 0u) << altro;
   }
+  EXPECT_EQ(grafico::latoDalleTerne({{6, 8, 10}, {8, 15, 17}, {5, 12, 13}}), 8u);
+  EXPECT_EQ(grafico::latoDalleTerne({}), 0u);
 }
 
-// The inked cells read back from the picture's path.
-Celle CelleDisegnate(const std::string& svg, int pixel) {
-  Celle celle;
-  const std::regex corsa("M(\\d+) (\\d+)h(\\d+)v1h-(\\d+)z");
-  const size_t inizio = svg.find("id=\"punti\"");
-  const std::string percorso = svg.substr(inizio, svg.find("/>", inizio) - inizio);
-  for (std::sregex_iterator m(percorso.begin(), percorso.end(), corsa), fine; m != fine; ++m) {
-    const int x = std::stoi((*m)[1]) - grafico::kMargineSinistro;
-    const int riga = grafico::kMargineAlto + pixel - 1 - std::stoi((*m)[2]);
-    for (int i = 0; i < std::stoi((*m)[3]); ++i) celle.insert({x + i, riga});
-  }
-  return celle;
-}
-
-// A window 0 … 10 on 5 × 5 cells: value v falls in cell v * 5 / 11, so 0-2 → 0, 3-4 → 1,
-// 5-6 → 2, 7-8 → 3, 9-10 → 4 (worked out by hand).
-TEST(Grafico, PointsInTheWindowInkTheirCellsOnce) {
-  const std::vector<grafico::Cateti> terne = {
-      {3, 4},    // (3, 4) and (4, 3): both in cell (1, 1)
-      {6, 8},    // (6, 8) in (2, 3), (8, 6) in (3, 2)
-      {5, 12},   // outside the window
-      {3, 4},    // the same points again
-      {10, 24},  // outside: 24 > 10
-      {1, 10}};  // not a triple, but two points: (1, 10) in (0, 4), (10, 1) in (4, 0)
+// A window 0 … 10 on 5 × 5 cells: value v falls in cell v * 5 / 10, the last for 10, so 0-1 → 0,
+// 2-3 → 1, 4-5 → 2, 6-7 → 3, 8-10 → 4 (worked out by hand). A primitive inks its cell over a
+// multiple; few points are each drawn with their triple.
+TEST(Grafico, PointsInTheWindowInkTheirCellsInTheirColour) {
+  using grafico::kMultipla;
+  using grafico::kPrimitiva;
+  const std::vector<grafico::Terna> terne = {
+      {6, 8, 10},   // a multiple: (6, 8) in cell (3, 4), (8, 6) in (4, 3)
+      {3, 4, 5},    // (3, 4) in (1, 2), (4, 3) in (2, 1)
+      {5, 12, 13},  // outside the window
+      {1, 9, 99},   // not a triple, but primitive legs: (1, 9) in (0, 4), (9, 1) in (4, 0)
+      {7, 8, 99}};  // primitive legs over the multiple: (7, 8) in (3, 4), (8, 7) in (4, 3)
   const grafico::Griglia g = grafico::disegna(terne, 10, 5);
   EXPECT_EQ(g.punti, 8u);
-  EXPECT_EQ(g.celle, 5u);
+  EXPECT_EQ(g.accese, 6u);
+  const std::map<std::pair<int, int>, grafico::Colore> attese = {
+      {{3, 4}, kPrimitiva}, {{4, 3}, kPrimitiva}, {{1, 2}, kPrimitiva},
+      {{2, 1}, kPrimitiva}, {{0, 4}, kPrimitiva}, {{4, 0}, kPrimitiva}};
+  for (int riga = 0; riga < 5; ++riga) {
+    for (int colonna = 0; colonna < 5; ++colonna) {
+      const auto c = attese.find({colonna, riga});
+      EXPECT_EQ(g.celle[riga * 5 + colonna], c == attese.end() ? grafico::kVuota : c->second)
+          << colonna << "," << riga;
+    }
+  }
+  ASSERT_EQ(g.segni.size(), 8u);
+  EXPECT_EQ(g.segni[0].terna, "6, 8, 10");
+  EXPECT_EQ(g.segni[0].colore, kMultipla);
   std::ostringstream svg;
   grafico::scriviSvg(svg, g, "prova & <altro>.txt", terne.size());
-  EXPECT_EQ(CelleDisegnate(svg.str(), 5), (Celle{{1, 1}, {2, 3}, {3, 2}, {0, 4}, {4, 0}}));
-  EXPECT_NE(svg.str().find(">prova &amp; &lt;altro&gt;.txt: 6 terne, 8 punti da 0 a 10</text>"),
+  EXPECT_NE(svg.str().find("><title>3, 4, 5</title></rect>"), std::string::npos);
+  EXPECT_NE(svg.str().find(">prova &amp; &lt;altro&gt;.txt: 5 terne, 8 punti da 0 a 10</text>"),
             std::string::npos);
-  // Too long for a picture 80 + 5 + 30 wide: drawn to that width less both margins of 10.
-  EXPECT_NE(svg.str().find(" textLength=\"95\" "), std::string::npos);
 }
 
-TEST(Grafico, TicksAreRoundNumbersAcrossTheWindow) {
-  const struct {
-    std::uint64_t lato;
-    std::vector<std::string> tacche;
-  } casi[] = {{30, {"0", "5", "10", "15", "20", "25", "30"}},
-              {8, {"0", "1", "8"}},
-              {65535, {"0", "10.000", "60.000"}}};
-  // A tick's label is the text of one <text> element.
-  auto etichetta = [](std::string testo) { return testo.insert(0, 1, '>').append("</text>"); };
-  for (const auto& c : casi) {
-    std::ostringstream svg;
-    grafico::scriviSvg(svg, grafico::disegna({}, c.lato, 100), "f.txt", 0);
-    for (const auto& t : c.tacche) {
-      EXPECT_NE(svg.str().find(etichetta(t)), std::string::npos) << c.lato << " " << t;
+// For every window, from 1 to the largest, and pictures from small to large: ticks on round
+// numbers up to less than a step from the window's end, their labels apart from each other and
+// from the axis' title, and inside the picture.
+TEST(Grafico, TickLabelsFitAndNeverMeetForEveryWindow) {
+  std::vector<std::uint64_t> lati = {grafico::kLatoMassimo, 65535};
+  for (std::uint64_t l = 1; l < grafico::kLatoMassimo; l = l * 3 + l / 2 + 1) lati.push_back(l);
+  for (std::uint64_t p = 10; p <= grafico::kLatoMassimo; p *= 10) lati.push_back(p - 1);
+  for (const int pixel : {200, 400, 1000, 10000}) {
+    for (const std::uint64_t lato : lati) {
+      SCOPED_TRACE(std::to_string(lato) + " su " + std::to_string(pixel));
+      const grafico::Impaginazione p = grafico::impagina(lato, pixel);
+      std::uint64_t cifra = p.passo;
+      while (cifra % 10 == 0) cifra /= 10;
+      EXPECT_TRUE(cifra == 1 || cifra == 2 || cifra == 5) << p.passo;
+      ASSERT_LE(p.passo, lato);
+      EXPECT_LT(lato % p.passo, p.passo);
+      double fine = -1e9;  // of the last label
+      for (std::uint64_t v = 0; v <= lato; v += p.passo) {
+        const std::string testo = conMigliaia(static_cast<long long>(v));
+        const double w = grafico::larghezzaTesto(testo, 12);
+        const double x = p.sinistra + static_cast<double>(v) * pixel / static_cast<double>(lato);
+        EXPECT_GT(x - w / 2, fine + 4) << testo;
+        EXPECT_LE(x + w / 2, p.larghezza) << testo;
+        EXPECT_GE(p.sinistra - 9 - w, 24 + 4) << testo;  // the y label, right of the axis' title
+        fine = x + w / 2;
+      }
     }
-    EXPECT_EQ(svg.str().find(etichetta(std::to_string(c.lato + 1))), std::string::npos);
   }
 }
 

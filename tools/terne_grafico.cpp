@@ -24,22 +24,23 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kUso[] =
-    "Uso: terne-grafico [--lato=L] [--pixel=P] [-o FILE.svg] [--] FILE.txt\n"
+    "Uso: terne-grafico [--lato=L] [--pixel=P] [-o FILE.svg] [-q] [--] FILE.txt\n"
     "\n"
     "Disegna il file dei risultati di terne (una terna a,b,c per riga) come grafico\n"
     "SVG: ogni terna da' i punti (a, b) e (b, a) dei suoi cateti, nella finestra da\n"
-    "0 a L su entrambi gli assi. Il grafico va accanto al file, con lo stesso nome\n"
-    "e .svg; se FILE.txt e' -, legge l'ingresso standard e scrive il grafico\n"
-    "sull'uscita standard.\n"
+    "0 a L su entrambi gli assi, in blu le terne primitive e in arancio i loro\n"
+    "multipli. Il grafico va accanto al file, con lo stesso nome e .svg; se FILE.txt\n"
+    "e' -, legge l'ingresso standard e scrive il grafico sull'uscita standard.\n"
     "\n"
     "Opzioni:\n"
     "  --lato=L       la finestra va da 0 a L (normalmente N, dal nome\n"
-    "                 triadiRettangoleM-N.txt; per altri nomi il cateto piu'\n"
-    "                 grande del file)\n"
+    "                 triadiRettangoleM-N.txt; per altri nomi e per -, il cateto\n"
+    "                 minore piu' grande delle terne)\n"
     "  --pixel=P      la finestra e' di P x P pixel (normalmente 1000, al massimo\n"
     "                 10000); i punti sullo stesso pixel sono disegnati una volta\n"
     "  -o, --output=FILE.svg\n"
     "                 scrive il grafico in FILE.svg (- per l'uscita standard)\n"
+    "  -q, --silenzioso  nessun riepilogo a grafico scritto\n"
     "  -h, --help     mostra questo aiuto ed esce\n"
     "  --version      mostra la versione e la licenza ed esce\n"
     "  --             chiude le opzioni (per un FILE.txt che comincia con -)\n"
@@ -50,12 +51,17 @@ const char kUso[] =
 
 constexpr int kLato = 256;
 constexpr int kPixel = 257;
-const Comando kComando{
-    "terne-grafico", kUso, {{"lato", kLato, true}, {"pixel", kPixel, true}, {"output", 'o', true}}};
+const Comando kComando{"terne-grafico",
+                       kUso,
+                       {{"lato", kLato, true},
+                        {"pixel", kPixel, true},
+                        {"output", 'o', true},
+                        {"silenzioso", 'q', false}}};
 
 struct Opzioni {
-  std::uint64_t lato = 0;  // 0: from the name, or the largest leg
+  std::uint64_t lato = 0;  // 0: from the name, or from the triples
   int pixel = 1000;
+  bool silenzioso = false;
   std::string ingresso;
   std::string uscita;
 };
@@ -71,6 +77,10 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   const int esito = leggiOpzioni(
       argc, argv, kComando,
       [&o](int opzione, const char* argomento) -> std::string {
+        if (opzione == 'q') {
+          o.silenzioso = true;
+          return "";
+        }
         if (opzione == 'o') {
           o.uscita = argomento;
           return o.uscita.empty() ? "-o vuole un nome di file, non un nome vuoto" : "";
@@ -109,7 +119,7 @@ int main(int argc, char** argv) {
   const auto ingresso = standard ? std::make_unique<Ingresso>(STDIN_FILENO)
                                  : std::make_unique<Ingresso>(o.ingresso.c_str(), false);
   const std::string nome = nomeMostrato(o.ingresso, true);
-  std::vector<grafico::Cateti> terne;
+  std::vector<grafico::Terna> terne;
   std::string errore;
   if (ingresso->errore() == 0 && !grafico::leggiTerne(ingresso->flusso(), terne, errore) &&
       ingresso->erroreLettura() == 0) {
@@ -125,10 +135,9 @@ int main(int argc, char** argv) {
     avvisa("da " + nome + " non e' arrivata nessuna terna: nessun grafico scritto");
     return 1;
   }
-  std::uint64_t lato = (o.lato != 0) ? o.lato : grafico::latoDalNome(o.ingresso);
-  if (lato == 0) {  // a name of another form: the window takes in every point
-    for (const auto& t : terne) lato = std::max(lato, t.maggiore);
-  }
+  // A file renamed, or piped, draws the window of its original: the range its triples cover.
+  std::uint64_t lato = o.lato != 0 ? o.lato : standard ? 0 : grafico::latoDalNome(o.ingresso);
+  if (lato == 0) lato = grafico::latoDalleTerne(terne);
   lato = std::clamp<std::uint64_t>(lato, 1, grafico::kLatoMassimo);
   const grafico::Griglia g = grafico::disegna(terne, lato, o.pixel);
   const std::string titolo = standard ? nome : fs::path(o.ingresso).filename().string();
@@ -136,7 +145,14 @@ int main(int argc, char** argv) {
   const int e = scriviFile(
       o.uscita, [&](std::ostream& os) { grafico::scriviSvg(os, g, titolo, terne.size()); },
       {.daLeggere = &ingresso->stato()});
-  if (e == 0) return 0;
+  if (e == 0) {
+    if (!o.silenzioso) {
+      avvisa(nomeMostrato(o.uscita, false) + ": " + conMigliaia(static_cast<long long>(terne.size())) +
+             (terne.size() == 1 ? " terna, " : " terne, ") +
+             conMigliaia(static_cast<long long>(g.punti)) + (g.punti == 1 ? " punto" : " punti"));
+    }
+    return 0;
+  }
   if (e == EINTR && interruzioneRichiesta()) {
     avvisa("interrotto, nessun grafico scritto");
     return 128 + segnaleRicevuto();
