@@ -65,7 +65,8 @@ void attesaFinale(Corsa& corsa) {
 }
 
 void avvisaInterruzione(const numero& ultimo, const Contenuto& contenuto, std::ostream& out) {
-  std::string testo = "\nRicerca interrotta dopo il cateto " + std::string(testoDi(ultimo).str) + ": ";
+  std::string testo =
+      "\nRicerca interrotta dopo il cateto " + std::string(testoDi(ultimo).str) + ": ";
   if (contenuto.K == ultimo) {
     testo += "il file " + std::string(contenuto.nome) +
              " contiene tutte le terne trovate fino a quel cateto";

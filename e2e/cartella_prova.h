@@ -98,8 +98,8 @@ inline std::string RigheLunghe(const std::string& testo) {
   std::string lunghe;
   std::istringstream righe(testo);
   for (std::string riga; std::getline(righe, riga);) {
-    const auto caratteri = std::count_if(riga.begin(), riga.end(),
-                                         [](char c) { return (c & 0xc0) != 0x80; });
+    const auto caratteri =
+        std::count_if(riga.begin(), riga.end(), [](char c) { return (c & 0xc0) != 0x80; });
     if (caratteri > 79) lunghe += riga + "\n";
   }
   return lunghe;

@@ -98,16 +98,15 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
           daSpostare("numeriPrimi.txt", "troppi collegamenti simbolici di seguito",
                      " (collegamento a numeriPrimi.txt): troppi collegamenti simbolici di seguito"),
           nullptr, {"1", "20"}),
-      Guasto(
-          "terne-cerca: Combinations07.txt, un collegamento che non porta a nulla",
-          [](const CartellaProva& c) {
-            c.Rimuovi("Combinations07.txt");
-            std::filesystem::create_symlink("manca/C7.txt", c / "Combinations07.txt");
-          },
-          "", {}, 1,
-          daSpostare("Combinations07.txt", "e' un collegamento simbolico a un file che non c'e'",
-                     " (collegamento a manca/C7.txt): file o cartella inesistente"),
-          nullptr, {"1", "20"}),
+      Guasto("terne-cerca: Combinations07.txt, un collegamento che non porta a nulla",
+             [](const CartellaProva& c) {
+               c.Rimuovi("Combinations07.txt");
+               std::filesystem::create_symlink("manca/C7.txt", c / "Combinations07.txt");
+             },
+             "", {}, 1,
+             daSpostare("Combinations07.txt", "e' un collegamento simbolico a un file che non c'e'",
+                        " (collegamento a manca/C7.txt): file o cartella inesistente"),
+             nullptr, {"1", "20"}),
       Guasto("terne-cerca: M oltre N", nullptr, "", {}, 2,
              [](const Processo& p, const CartellaProva& c) {
                EXPECT_EQ(p.Errori(),
@@ -127,7 +126,8 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
              [](const Processo& p, const CartellaProva&) {
                std::string letto;
                char pezzo[4096];
-               for (ssize_t n; (n = read(p.Tubo(), pezzo, sizeof pezzo)) > 0;) letto.append(pezzo, n);
+               for (ssize_t n; (n = read(p.Tubo(), pezzo, sizeof pezzo)) > 0;)
+                 letto.append(pezzo, n);
                EXPECT_TRUE(std::regex_match(letto, std::regex("6,8,10\n8,15,17\nterne-cerca: "
                                                               "\\(uscita standard\\): 2 terne "
                                                               "in [0-9]+,[0-9] s\n")))
@@ -153,14 +153,15 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
                EXPECT_EQ(p.Errori(), "");
              },
              nullptr, {"-q", "6", "8"}),
-      Guasto("terne-cerca -o sul file dell'ingresso standard (0<>): conservato come copia",
-             [](const CartellaProva& c) { c.Scrivi("nota.txt", "nota\n"); }, "",
-             {.ingresso = "nota.txt"}, 0,
-             [](const Processo&, const CartellaProva& c) {
-               EXPECT_EQ(c.Leggi("nota.txt.~1~"), "nota\n");
-               EXPECT_EQ(c.Leggi("nota.txt"), "6,8,10\n8,15,17\n");
-             },
-             nullptr, {"-q", "-o", "nota.txt", "6", "8"}),
+      Guasto(
+          "terne-cerca -o sul file dell'ingresso standard (0<>): conservato come copia",
+          [](const CartellaProva& c) { c.Scrivi("nota.txt", "nota\n"); }, "",
+          {.ingresso = "nota.txt"}, 0,
+          [](const Processo&, const CartellaProva& c) {
+            EXPECT_EQ(c.Leggi("nota.txt.~1~"), "nota\n");
+            EXPECT_EQ(c.Leggi("nota.txt"), "6,8,10\n8,15,17\n");
+          },
+          nullptr, {"-q", "-o", "nota.txt", "6", "8"}),
       Guasto("terne-cerca: il disco pieno, e togliere la riga a meta' non riesce", nullptr, "",
              {.limiteScrittura = 16384, .taglioGuasto = true}, 1,
              [](const Processo& p, const CartellaProva& c) {
@@ -170,10 +171,12 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
                EXPECT_EQ(p.Errori(),
                          "terne-cerca: scrittura non riuscita (spazio esaurito sul disco): il file "
                          "triadiRettangole1-3000.txt contiene tutte le terne trovate fino al "
-                         "cateto " + std::to_string(k) + ".\nterne-cerca: dopo di esse seguono "
-                         "terne dei cateti successivi, l'ultima forse su una riga incompleta "
-                         "(toglierle non e' riuscito: errore di lettura o scrittura sul "
-                         "dispositivo).\n");
+                         "cateto " +
+                             std::to_string(k) +
+                             ".\nterne-cerca: dopo di esse seguono "
+                             "terne dei cateti successivi, l'ultima forse su una riga incompleta "
+                             "(toglierle non e' riuscito: errore di lettura o scrittura sul "
+                             "dispositivo).\n");
                EXPECT_EQ(file.size(), 16384u);
                EXPECT_EQ(PerCateto(file.substr(0, attesa.size()), 1, k), attesa);
              },
@@ -247,7 +250,12 @@ TEST(Cerca, CommandLine) {
              tabella.back() = '7';
              c.Scrivi("Combinations05.txt", tabella);
            }},
-          {{"-q", "1", "20"}, 0, "", "", {}, [](const CartellaProva& c) {
+          {{"-q", "1", "20"},
+           0,
+           "",
+           "",
+           {},
+           [](const CartellaProva& c) {
              std::string crlf;
              for (char carattere : c.Leggi("Combinations05.txt")) {
                crlf += carattere == '\n' ? std::string("\r\n") : std::string(1, carattere);

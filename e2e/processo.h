@@ -18,9 +18,9 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>

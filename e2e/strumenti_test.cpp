@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <array>
-#include <numeric>
-#include <regex>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <numeric>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -62,8 +62,9 @@ TEST(Grafico, EveryPointOfARealRunIsDrawnWhereItBelongsInItsColour) {
   // The frame's sides: the first grey from the middle of the picture, inside the window.
   const auto lato = [&disegno](int dx, int dy) {
     int x = disegno.larghezza / 2, y = disegno.altezza / 2;
-    for (std::array<int, 3> c; (c = disegno.Colore(x, y))[0] == 255 || c[0] != c[1] || c[1] != c[2];) {
-      x += dx, y += dy;
+    for (auto c = disegno.Colore(x, y); c[0] == 255 || c[0] != c[1] || c[1] != c[2];) {
+      if (x <= 0 || y <= 0 || x >= disegno.larghezza - 1 || y >= disegno.altezza - 1) break;
+      c = disegno.Colore(x += dx, y += dy);
     }
     return dx != 0 ? x : y;
   };
@@ -72,8 +73,8 @@ TEST(Grafico, EveryPointOfARealRunIsDrawnWhereItBelongsInItsColour) {
   std::istringstream terne(cartella.Leggi("triadiRettangole1-30.txt"));
   for (int a, b, c; terne >> a && terne.ignore() >> b && terne.ignore() >> c;) {
     if (b > 30) continue;
-    const std::array<int, 3> colore = std::gcd(a, b) == 1 ? std::array{0, 114, 178}
-                                                          : std::array{230, 159, 0};
+    const std::array<int, 3> colore =
+        std::gcd(a, b) == 1 ? std::array{0, 114, 178} : std::array{230, 159, 0};
     for (const auto& [x, y] : {std::pair{a, b}, {b, a}}) {
       int pixel = 0;  // of the point's colour, around where it belongs
       for (int i = 0; i < 25; ++i) {
@@ -83,14 +84,13 @@ TEST(Grafico, EveryPointOfARealRunIsDrawnWhereItBelongsInItsColour) {
       EXPECT_GE(pixel, 9) << x << ", " << y;
     }
   }
-  Processo copia(GRAFICO_BIN, cartella.percorso, {"-q", "-o", "c.svg", "c.txt"});
-  Processo tubo(GRAFICO_BIN, cartella.percorso, {"-q", "-o", "t.svg", "-"});
   std::filesystem::copy(cartella / "triadiRettangole1-30.txt", cartella / "c.txt");
+  ASSERT_EQ(Processo(GRAFICO_BIN, cartella.percorso, {"-q", "-o", "c.svg", "c.txt"}).Attendi(), 0);
+  Processo tubo(GRAFICO_BIN, cartella.percorso, {"-q", "-o", "t.svg", "-"});
   tubo.Scrivi(cartella.Leggi("c.txt"));
   tubo.ChiudiIngresso();
-  ASSERT_EQ(copia.Attendi(), 0);
   ASSERT_EQ(tubo.Attendi(), 0);
-  EXPECT_EQ(copia.Errori() + tubo.Errori(), "");
+  EXPECT_EQ(tubo.Errori(), "");
   const size_t titolo = 3 * 40 * static_cast<size_t>(disegno.larghezza);  // its first 40 rows
   EXPECT_TRUE(Disegnata(cartella, "c.svg").rgb.substr(titolo) == disegno.rgb.substr(titolo));
   EXPECT_TRUE(Disegnata(cartella, "t.svg").rgb.substr(titolo) == disegno.rgb.substr(titolo));
@@ -151,8 +151,9 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
            "di lettura o scrittura sul dispositivo)\n",
            "g.svg", nullptr, nullptr, {.fsyncGuasto = "1", .prefisso = "terne_grafico_guasti"}),
       Caso(
-          "il file dell'ingresso standard (0<>) come uscita si sostituisce", {"-o", "g.svg", "t.txt"},
-          "-", 0, "", "g.svg", [](Cartella c) { c.Scrivi("t.txt", "3,4,5\n"); },
+          "il file dell'ingresso standard (0<>) come uscita si sostituisce",
+          {"-o", "g.svg", "t.txt"}, "-", 0, "", "g.svg",
+          [](Cartella c) { c.Scrivi("t.txt", "3,4,5\n"); },
           [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout g.svg"), 0); },
           {.ingresso = "g.svg"}),
       Caso(
@@ -246,8 +247,8 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
                        std::string::npos);
            }),
       Caso(
-          "un altro nome: la finestra arriva al cateto minore piu' grande", {"altro.txt"}, "-", 0, "",
-          "altro.svg", [](Cartella c) { c.Scrivi("altro.txt", "3,4,5\n5,12,13\n"); },
+          "un altro nome: la finestra arriva al cateto minore piu' grande", {"altro.txt"}, "-", 0,
+          "", "altro.svg", [](Cartella c) { c.Scrivi("altro.txt", "3,4,5\n5,12,13\n"); },
           [](Cartella c) {
             EXPECT_NE(c.Leggi("altro.svg").find(" 2 punti da 0 a 5<"), std::string::npos);
           }),
@@ -384,15 +385,16 @@ TEST(Prepara, HelpVersionAndBadOptions) {
   for (const char* forza : {"--forza", "--"}) {
     Processo p(PREPARA_BIN, cartella.percorso, {forza, "."});
     EXPECT_EQ(p.Attendi(30s), 1 << 8);
-    EXPECT_EQ(p.Errori(),
-              rifiuto("Combinations06.txt", ": e' una cartella") +
-                  rifiuto("Combinations07.txt",
-                          " (collegamento a /dev/null): non e' un file regolare") +
-                  rifiuto("Combinations08.txt", " (collegamento a Combinations08.txt): troppi "
-                                                "collegamenti simbolici di seguito") +
-                  rifiuto("Combinations09.txt",
-                          " (collegamento a manca/C9.txt): file o cartella inesistente") +
-                  rifiuto("numeriPrimi.txt", ": non e' un file regolare"));
+    EXPECT_EQ(
+        p.Errori(),
+        rifiuto("Combinations06.txt", ": e' una cartella") +
+            rifiuto("Combinations07.txt", " (collegamento a /dev/null): non e' un file regolare") +
+            rifiuto("Combinations08.txt",
+                    " (collegamento a Combinations08.txt): troppi "
+                    "collegamenti simbolici di seguito") +
+            rifiuto("Combinations09.txt",
+                    " (collegamento a manca/C9.txt): file o cartella inesistente") +
+            rifiuto("numeriPrimi.txt", ": non e' un file regolare"));
   }
   EXPECT_TRUE(cartella.Esiste("Combinations19.txt"));
 }
@@ -475,9 +477,9 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
   }
   // A reader that goes away (| head -1) stops no file: all are written, and the run says so.
   cartella.Rimuovi("Combinations05.txt");
-  Processo testa(PREPARA_BIN, cartella.percorso, {"--forza"},
-                 {.chiamata = 1, .azione = "SIGSTOP", .prefisso = "Combinations05",
-                  .chiudiUscitaDopo = 1});
+  Processo testa(
+      PREPARA_BIN, cartella.percorso, {"--forza"},
+      {.chiamata = 1, .azione = "SIGSTOP", .prefisso = "Combinations05", .chiudiUscitaDopo = 1});
   ASSERT_TRUE(testa.AttendiFermo());  // its first line written, at the second file
   testa.ChiudiUscitaDopo(1);
   testa.Segnala(SIGCONT);
@@ -499,9 +501,9 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
   // A stop during a check ends the run at once, what is checked untouched.
   const std::string primiGuasti = "2\t3\t4\n" + std::string(300000, '\t');
   cartella.Scrivi("numeriPrimi.txt", primiGuasti);
-  Processo controllo(PREPARA_BIN, cartella.percorso, {},
-                     {.lettura = 2, .azione = "SIGTERM", .conteggio = ".conteggio",
-                      .prefisso = "numeriPrimi"});
+  Processo controllo(
+      PREPARA_BIN, cartella.percorso, {},
+      {.lettura = 2, .azione = "SIGTERM", .conteggio = ".conteggio", .prefisso = "numeriPrimi"});
   EXPECT_EQ(controllo.Attendi(), (128 + SIGTERM) << 8);
   EXPECT_EQ(cartella.Leggi(".conteggio"), "1 2\n");  // its close, and no read after the stop
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primiGuasti);

@@ -190,8 +190,7 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
            prepararlo),
       Caso("corto e sbagliato", "2\t3\t4\n", "1\n40\nx\n", Inizio() + danneggiato, prepararlo),
       Caso("una FIFO non si aspetta, e va tolta prima di terne-prepara", "-", "1\n40\nx\n",
-           Inizio() + illeggibile("non e' un file regolare"),
-           Spostarlo("numeriPrimi.txt"),
+           Inizio() + illeggibile("non e' un file regolare"), Spostarlo("numeriPrimi.txt"),
            AlPostoDi("numeriPrimi.txt", true)),
       Caso("senza permesso di lettura", PrimiCambiati("", ""), "1\n40\nx\n",
            Inizio() + illeggibile("permesso negato"), prepararlo,
@@ -259,17 +258,18 @@ TEST(TabelleGuaste, EachTableWithOneDigitChangedIsNamed) {
 // A folder of that name, or the file that standard error writes (2>NAME), where the records and
 // the messages would mix.
 TEST(Terne, AResultsFileThatCannotBeCreatedEndsTheRunBeforeAnyLeg) {
-  for (const auto& [errori, motivo] : {std::pair<const char*, std::string>{nullptr, "e' una cartella"},
-                                       {"triadiRettangole6-8.txt",
-                                        "e' anche l'uscita degli errori del programma"}}) {
+  for (const auto& [errori, motivo] :
+       {std::pair<const char*, std::string>{nullptr, "e' una cartella"},
+        {"triadiRettangole6-8.txt", "e' anche l'uscita degli errori del programma"}}) {
     CartellaProva cartella("risultati");
     if (errori == nullptr) std::filesystem::create_directory(cartella / "triadiRettangole6-8.txt");
     const Esito e = Terne(cartella, "6\n8\nx\n", {.errori = errori});
     EXPECT_EQ(e.codice, 0);
-    EXPECT_EQ(e.uscita, Inizio() + testi::Tabelle() +
-                            "\n Il file triadiRettangole6-8.txt non puo' essere creato (" + motivo +
-                            "). Controllare la cartella di lavoro e ripetere l'operazione. Inserire "
-                            "un carattere e premere invio per terminare... ");
+    EXPECT_EQ(e.uscita,
+              Inizio() + testi::Tabelle() +
+                  "\n Il file triadiRettangole6-8.txt non puo' essere creato (" + motivo +
+                  "). Controllare la cartella di lavoro e ripetere l'operazione. Inserire "
+                  "un carattere e premere invio per terminare... ");
   }
 }
 
@@ -428,7 +428,8 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                          "triadiRettangole1-300.txt contiene tutte le terne trovate fino "
                          "al cateto " +
                              std::to_string(l) + ".\n");
-               EXPECT_EQ(PerCateto(c.Leggi("triadiRettangole1-300.txt"), 1, l), RicercaAttesa(1, l));
+               EXPECT_EQ(PerCateto(c.Leggi("triadiRettangole1-300.txt"), 1, l),
+                         RicercaAttesa(1, l));
              }),
       Guasto("console chiusa dopo 40 righe, come da | head -n 40", nullptr, "1\n3000\nx\n",
              {.senzaPausa = true, .chiudiUscitaDopo = 40}, 1,
@@ -488,7 +489,8 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                          "MB); il file triadiRettangole1-600.txt contiene tutte le terne trovate "
                          "fino al cateto " +
                              std::to_string(k) + ".\n");
-               EXPECT_EQ(PerCateto(c.Leggi("triadiRettangole1-600.txt"), 1, k), RicercaAttesa(1, k));
+               EXPECT_EQ(PerCateto(c.Leggi("triadiRettangole1-600.txt"), 1, k),
+                         RicercaAttesa(1, k));
                const std::string u = p.Uscita();
                EXPECT_EQ(u.substr(u.size() - std::strlen(testi::kChiusura)), testi::kChiusura);
              }),

@@ -5,10 +5,10 @@
 #include <string>
 
 // Reasons of the programs' own, beside the errno values (which are all positive).
-constexpr int kNonUnFile = -1;    // the name leads to something that is not a regular file
-constexpr int kStessoFile = -2;   // the output would replace a file the program reads
-constexpr int kSoloLettura = -3;  // a descriptor open for reading only
-constexpr int kSocket = -4;       // a socket, which is not opened as a file
+constexpr int kNonUnFile = -1;          // the name leads to something that is not a regular file
+constexpr int kStessoFile = -2;         // the output would replace a file the program reads
+constexpr int kSoloLettura = -3;        // a descriptor open for reading only
+constexpr int kSocket = -4;             // a socket, which is not opened as a file
 constexpr int kCollegamentoRotto = -5;  // a symbolic link to a file that is not there
 // The output is the file of standard input, output or error (descriptor 0, 1 or 2).
 constexpr int kFlussoStandard = -10;

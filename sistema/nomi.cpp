@@ -113,7 +113,8 @@ std::string aCapo(std::string_view testo) {
     // At its last blank within the width, or else at its first; never at a blank it starts with.
     for (std::size_t inizio = 0; larghezza(riga) > kColonne; inizio = 2) {
       std::size_t taglio = riga.find(' ', inizio + 1);
-      for (std::size_t b = taglio; b != std::string::npos && larghezza(riga.substr(0, b)) <= kColonne;
+      for (std::size_t b = taglio;
+           b != std::string::npos && larghezza(riga.substr(0, b)) <= kColonne;
            b = riga.find(' ', b + 1)) {
         taglio = b;
       }
@@ -127,8 +128,7 @@ std::string aCapo(std::string_view testo) {
   return righe;
 }
 
-std::string conMigliaia(long long n) {
-  const std::string cifre = std::to_string(n);
+std::string raggruppaMigliaia(const std::string& cifre) {
   const std::size_t inizio = cifre[0] == '-' ? 1 : 0;
   std::string testo = cifre.substr(0, inizio);
   for (std::size_t i = inizio; i < cifre.size(); ++i) {

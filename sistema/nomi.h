@@ -1,6 +1,7 @@
 // File names as the programs show them: safe on a terminal, and ready to be pasted into a shell.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -27,8 +28,14 @@ std::string nomeMostrato(const std::string& nome, bool ingresso);
 // and each line it goes on to starts with two blanks.
 std::string aCapo(std::string_view testo);
 
+// The decimal digits of a number, a minus sign perhaps before them, grouped by thousands.
+std::string raggruppaMigliaia(const std::string& cifre);
+
 // A whole number as Italian writes it, the thousands grouped with a dot: "801.350".
-std::string conMigliaia(long long n);
+template <std::integral Intero>
+std::string conMigliaia(Intero n) {
+  return raggruppaMigliaia(std::to_string(n));
+}
 
 // A non-negative number with one decimal, written the Italian way: "1.234,5".
 std::string conUnDecimale(double x);

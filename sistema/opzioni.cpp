@@ -83,7 +83,7 @@ int leggiOpzioni(int argc, char** argv, const Comando& comando, const PrendiOpzi
   lunghe.push_back({"version", no_argument, nullptr, kVersione});
   lunghe.push_back({nullptr, 0, nullptr, 0});
   opterr = 0;
-  optind = 0;  // a fresh scan, also when called again
+  optind = 0;              // a fresh scan, also when called again
   bool nelGruppo = false;  // inside a group of short options, "-qx"
   for (;;) {
     const int prossimo = std::max(optind, 1);  // the argument taken up, unless nelGruppo

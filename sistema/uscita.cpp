@@ -315,11 +315,13 @@ int scriviFile(const std::string& nome, const std::function<void(std::ostream&)>
 
 std::string scritturaNonRiuscita(const std::string& nome, int errore) {
   const std::string mostrato = nomeMostrato(nome, false);
-  if (errore >= kSincronizzandoCartella) return mostrato + " e' scritto, ma " + motivoErrore(errore);
+  if (errore >= kSincronizzandoCartella)
+    return mostrato + " e' scritto, ma " + motivoErrore(errore);
   std::string testo = "impossibile scrivere " + mostrato;
   // Where a link leads, when that is where the failure lies: not for a file refused as the
   // program's input or as one of its standard descriptors, which the reason names.
-  const bool refuso = errore == kStessoFile || (errore <= flussoStandard(0) && errore >= flussoStandard(2));
+  const bool refuso =
+      errore == kStessoFile || (errore <= flussoStandard(0) && errore >= flussoStandard(2));
   char bersaglio[PATH_MAX];
   const ssize_t n =
       nome == "-" || refuso ? -1 : readlink(nome.c_str(), bersaglio, sizeof bersaglio);

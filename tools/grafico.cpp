@@ -45,16 +45,12 @@ bool leggiRiga(std::string_view riga, Terna& terna) {
   return true;
 }
 
-std::string migliaia(std::uint64_t n) {
-  return conMigliaia(static_cast<long long>(n));
-}
-
 // True when the labels of the ticks a step apart, each centred on its tick, keep 12 units from
 // each other.
 bool etichetteDistanti(std::uint64_t lato, int pixel, std::uint64_t passo) {
   double fine = -1e9;  // of the label before
   for (std::uint64_t v = 0; v <= lato; v += passo) {
-    const double mezza = larghezzaTesto(migliaia(v), kCorpoEtichetta) / 2;
+    const double mezza = larghezzaTesto(conMigliaia(v), kCorpoEtichetta) / 2;
     const double x = static_cast<double>(v) * pixel / static_cast<double>(lato);
     if (x - mezza < fine + 12) return false;
     fine = x + mezza;
@@ -78,7 +74,8 @@ std::uint64_t passoTacche(std::uint64_t lato, int pixel) {
 // The side of a point's mark: a few cells when the window holds few points, one when many.
 int latoDelSegno(std::uint64_t punti, int pixel) {
   const int massimo = std::max(1, pixel / 125);
-  const double lato = 0.3 * pixel / std::sqrt(static_cast<double>(std::max<std::uint64_t>(punti, 1)));
+  const double lato =
+      0.3 * pixel / std::sqrt(static_cast<double>(std::max<std::uint64_t>(punti, 1)));
   return std::clamp(static_cast<int>(std::lround(lato)), 1, massimo);
 }
 
@@ -124,7 +121,8 @@ std::string estratto(std::string_view riga) {
     const unsigned char c = static_cast<unsigned char>(riga[i]);
     char codice[5];
     std::snprintf(codice, sizeof codice, "\\x%02x", c);
-    const std::string mostrato = c >= 0x20 && c < 0x7f && c != '\\' ? std::string(1, riga[i]) : codice;
+    const std::string mostrato =
+        c >= 0x20 && c < 0x7f && c != '\\' ? std::string(1, riga[i]) : codice;
     if (testo.size() + mostrato.size() > kMassimo) break;
     testo += mostrato;
   }
@@ -162,7 +160,8 @@ void scriviTitolo(std::ostream& os, const std::string& titolo, int larghezza) {
   const double corpo = std::min(kCorpoTitolo, std::floor(10 * kCorpoTitolo * spazio / lungo) / 10);
   os << "<text id=\"titolo\" x=\"" << kMargine << "\" y=\"" << kTitolo
      << "\" font-family=\"sans-serif\" font-size=\"" << corpo << "\" fill=\"#111\"";
-  if (corpo < kCorpoTitolo) os << " textLength=\"" << spazio << "\" lengthAdjust=\"spacingAndGlyphs\"";
+  if (corpo < kCorpoTitolo)
+    os << " textLength=\"" << spazio << "\" lengthAdjust=\"spacingAndGlyphs\"";
   os << '>' << testoXml(titolo) << "</text>\n";
 }
 
@@ -197,11 +196,11 @@ void scriviAssi(std::ostream& os, const Griglia& g, const Impaginazione& p) {
     const std::string x = unita(x0 + c);
     const std::string y = unita(y1 - c);
     os << "<line x1=\"" << x << "\" y1=\"" << y1 << "\" x2=\"" << x << "\" y2=\"" << y1 + 6
-       << "\"/><text x=\"" << x << "\" y=\"" << y1 + 20 << "\" stroke=\"none\" text-anchor=\"middle\">"
-       << migliaia(v) << "</text>\n"
+       << "\"/><text x=\"" << x << "\" y=\"" << y1 + 20
+       << "\" stroke=\"none\" text-anchor=\"middle\">" << conMigliaia(v) << "</text>\n"
        << "<line x1=\"" << x0 - 6 << "\" y1=\"" << y << "\" x2=\"" << x0 << "\" y2=\"" << y
        << "\"/><text x=\"" << x0 - 9 << "\" y=\"" << unita(y1 - c + 4)
-       << "\" stroke=\"none\" text-anchor=\"end\">" << migliaia(v) << "</text>\n";
+       << "\" stroke=\"none\" text-anchor=\"end\">" << conMigliaia(v) << "</text>\n";
     if (g.lato - v < p.passo) break;
   }
   os << "</g>\n<g font-family=\"sans-serif\" font-size=\"" << kCorpoAssi
@@ -231,8 +230,8 @@ void scriviCelle(std::ostream& os, const Griglia& g, const Impaginazione& p, Col
       const int larghezza = fine - colonna + g.latoSegno - 1;
       const int sinistra = p.sinistra + colonna - mezzo;
       const int alto = p.alto + g.pixel - 1 - riga - mezzo;
-      os << 'm' << sinistra - x << ' ' << alto - y << 'h' << larghezza << 'v' << g.latoSegno
-         << 'h' << -larghezza << 'z';
+      os << 'm' << sinistra - x << ' ' << alto - y << 'h' << larghezza << 'v' << g.latoSegno << 'h'
+         << -larghezza << 'z';
       x = sinistra;
       y = alto;
       colonna = fine - 1;
@@ -324,8 +323,8 @@ Griglia disegna(const std::vector<Terna>& terne, std::uint64_t lato, int pixel) 
   for (const Terna& t : terne) {
     if (t.minore > lato || t.maggiore > lato) continue;
     const Colore colore = t.primitiva() ? kPrimitiva : kMultipla;
-    const std::string terna = migliaia(t.minore) + ", " + migliaia(t.maggiore) + ", " +
-                              migliaia(t.ipotenusa);
+    const std::string terna =
+        conMigliaia(t.minore) + ", " + conMigliaia(t.maggiore) + ", " + conMigliaia(t.ipotenusa);
     for (const auto& [x, y] : {std::pair{t.minore, t.maggiore}, {t.maggiore, t.minore}}) {
       Colore& cella = g.celle[static_cast<size_t>(g.cella(y)) * pixel + g.cella(x)];
       g.accese += cella == kVuota;
@@ -356,7 +355,7 @@ Impaginazione impagina(std::uint64_t lato, int pixel) {
   Impaginazione p{};
   p.passo = passoTacche(lato, pixel);
   const std::uint64_t ultima = p.passo > lato ? 0 : lato / p.passo * p.passo;
-  const double etichetta = larghezzaTesto(migliaia(ultima), kCorpoEtichetta);
+  const double etichetta = larghezzaTesto(conMigliaia(ultima), kCorpoEtichetta);
   // The y labels end 9 units left of the window, and keep 6 from the rotated axis title, which
   // reaches x = 24; the last x label, centred on its tick, stays within the right margin.
   p.sinistra = std::max(60, static_cast<int>(std::ceil(24 + 6 + etichetta + 9)));
@@ -377,9 +376,9 @@ Impaginazione impagina(std::uint64_t lato, int pixel) {
 void scriviSvg(std::ostream& os, const Griglia& g, const std::string& nomeFile, std::size_t terne) {
   const Impaginazione p = impagina(g.lato, g.pixel);
   std::ostringstream titolo;
-  titolo << nomeFile << ": " << migliaia(terne) << (terne == 1 ? " terna, " : " terne, ")
-         << migliaia(g.punti) << (g.punti == 1 ? " punto" : " punti") << " da 0 a "
-         << migliaia(g.lato);
+  titolo << nomeFile << ": " << conMigliaia(terne) << (terne == 1 ? " terna, " : " terne, ")
+         << conMigliaia(g.punti) << (g.punti == 1 ? " punto" : " punti") << " da 0 a "
+         << conMigliaia(g.lato);
   os << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << p.larghezza << "\" height=\""
      << p.altezza << "\" viewBox=\"0 0 " << p.larghezza << ' ' << p.altezza << "\">\n"

@@ -86,7 +86,7 @@ struct Impaginazione {
   int alto;      // y of its top edge
   int larghezza;
   int altezza;
-  std::uint64_t passo;  // between two ticks, from 0 up to lato at most
+  std::uint64_t passo;       // between two ticks, from 0 up to lato at most
   std::pair<int, int> assi;  // the middle of the x axis' title, and of the y axis' title
 };
 Impaginazione impagina(std::uint64_t lato, int pixel);

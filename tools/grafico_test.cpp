@@ -121,7 +121,7 @@ TEST(Grafico, TickLabelsFitAndNeverMeetForEveryWindow) {
       EXPECT_LT(lato % p.passo, p.passo);
       double fine = -1e9;  // of the last label
       for (std::uint64_t v = 0; v <= lato; v += p.passo) {
-        const std::string testo = conMigliaia(static_cast<long long>(v));
+        const std::string testo = conMigliaia(v);
         const double w = grafico::larghezzaTesto(testo, 12);
         const double x = p.sinistra + static_cast<double>(v) * pixel / static_cast<double>(lato);
         EXPECT_GT(x - w / 2, fine + 4) << testo;

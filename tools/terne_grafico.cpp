@@ -147,9 +147,9 @@ int main(int argc, char** argv) {
       {.daLeggere = &ingresso->stato()});
   if (e == 0) {
     if (!o.silenzioso) {
-      avvisa(nomeMostrato(o.uscita, false) + ": " + conMigliaia(static_cast<long long>(terne.size())) +
-             (terne.size() == 1 ? " terna, " : " terne, ") +
-             conMigliaia(static_cast<long long>(g.punti)) + (g.punti == 1 ? " punto" : " punti"));
+      avvisa(nomeMostrato(o.uscita, false) + ": " + conMigliaia(terne.size()) +
+             (terne.size() == 1 ? " terna, " : " terne, ") + conMigliaia(g.punti) +
+             (g.punti == 1 ? " punto" : " punti"));
     }
     return 0;
   }
