@@ -30,7 +30,7 @@ mkdir -p "$scratch/lavoro/dati" && touch "$scratch/lavoro/dati/risultati.txt"
 completa() {
   local programma=$1 && shift
   (cd "$scratch/lavoro" && source "$scratch/prefisso/share/bash-completion/completions/$programma"
-   COMP_WORDS=("$programma" "$@") COMP_CWORD=$# && "_${programma//-/_}" && echo "${COMPREPLY[*]}")
+   COMP_WORDS=("$programma" "$@") COMP_CWORD=$# && { "_${programma//-/_}" || true; } && echo "${COMPREPLY[*]}")
 }
 while IFS='|' read -r programma parole atteso; do
   read -ra parole <<<"$parole"
@@ -40,7 +40,7 @@ while IFS='|' read -r programma parole atteso; do
 done <<'RIGHE'
 terne-cerca|-C dati -o r|risultati.txt 
 terne-cerca|--cartella=dati --output=r|--output=risultati.txt 
-terne-cerca|--cartella = dati -o r|risultati.txt 
+terne-cerca|--cartella = dati --output = r|risultati.txt 
 terne-cerca|--cartella=d|--cartella=dati
 terne-grafico|""|triadiRettangole4-4.txt console.txt note.txt dati
 terne-grafico|-o ""|g.svg triadiRettangole4-4.svg dati

@@ -288,6 +288,21 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                                          testi::kChiusura);
                EXPECT_EQ(p.Errori(), "");
              }),
+      Guasto("disco pieno, e togliere la riga a meta' non riesce", nullptr, "1\n150\nx\n",
+             {.senzaPausa = true, .limiteScrittura = 100, .taglioGuasto = true}, 1,
+             [&](const Processo& p, const CartellaProva& c) {
+               EXPECT_NE(p.Uscita().find(
+                             pieno +
+                             "triadiRettangole1-150.txt contiene tutte le terne trovate "
+                             "fino al cateto " +
+                             std::to_string(CatetoNominato(p.Uscita())) +
+                             ".\nDopo di esse seguono terne dei cateti successivi, l'ultima forse "
+                             "su una riga incompleta (toglierle non e' riuscito: errore di lettura "
+                             "o scrittura sul dispositivo).\n" +
+                             testi::kChiusura),
+                         std::string::npos);
+               EXPECT_EQ(c.Leggi("triadiRettangole1-150.txt").size(), 100u);
+             }),
       Guasto("sincronizzazione col disco non riuscita", nullptr, "4\n4\nx\n",
              {.senzaPausa = true, .fsyncGuasto = "1"}, 1,
              [](const Processo& p, const CartellaProva& c) {
