@@ -75,11 +75,11 @@ TEST(Grafico, PointsInTheWindowInkTheirCellsInTheirColour) {
   using grafico::kMultipla;
   using grafico::kPrimitiva;
   const std::vector<grafico::Terna> terne = {
-      {6, 8, 10},   // a multiple: (6, 8) in cell (3, 4), (8, 6) in (4, 3)
+      {7, 8, 99},   // primitive legs: (7, 8) in cell (3, 4), (8, 7) in (4, 3) …
+      {6, 8, 10},   // … where the multiple's (6, 8) and (8, 6) fall after them, below them
       {3, 4, 5},    // (3, 4) in (1, 2), (4, 3) in (2, 1)
       {5, 12, 13},  // outside the window
-      {1, 9, 99},   // not a triple, but primitive legs: (1, 9) in (0, 4), (9, 1) in (4, 0)
-      {7, 8, 99}};  // primitive legs over the multiple: (7, 8) in (3, 4), (8, 7) in (4, 3)
+      {1, 9, 99}};  // not a triple, but primitive legs: (1, 9) in (0, 4), (9, 1) in (4, 0)
   const grafico::Griglia g = grafico::disegna(terne, 10, 5);
   EXPECT_EQ(g.punti, 8u);
   EXPECT_EQ(g.accese, 6u);
@@ -94,8 +94,8 @@ TEST(Grafico, PointsInTheWindowInkTheirCellsInTheirColour) {
     }
   }
   ASSERT_EQ(g.segni.size(), 8u);
-  EXPECT_EQ(g.segni[0].terna, "6, 8, 10");
-  EXPECT_EQ(g.segni[0].colore, kMultipla);
+  EXPECT_EQ(g.segni[2].terna, "6, 8, 10");
+  EXPECT_EQ(g.segni[2].colore, kMultipla);
   std::ostringstream svg;
   grafico::scriviSvg(svg, g, "prova & <altro>.txt", terne.size());
   EXPECT_NE(svg.str().find("><title>3, 4, 5</title></rect>"), std::string::npos);
