@@ -22,24 +22,33 @@ using namespace e2e;
 // Faults of the input files and of the range: each told on standard error with its exit code and
 // the command that mends it. Faults of the writing and stops are swept in spazzata_test.cpp.
 TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
-  // A link at an input's name that leads nowhere: terne-prepara cannot write through it and says
-  // to move it away, as terne-cerca did; once it is moved, both run.
-  const auto daSpostare = [](const std::string& nome, const std::string& perche,
-                             const std::string& perchePrepara) {
-    return [=](const Processo& p, const CartellaProva& c) {
-      EXPECT_EQ(p.Errori(), "terne-cerca: " + nome + " non si puo' leggere (" + perche +
-                                "). Spostarlo o rimuoverlo, poi prepararlo di nuovo con: "
-                                "terne-prepara\n");
-      Processo prepara(PREPARA_BIN, c.percorso);
-      EXPECT_EQ(prepara.Attendi(), 1 << 8);
-      EXPECT_EQ(prepara.Errori(), "terne-prepara: impossibile scrivere ./" + nome + perchePrepara +
-                                      "\nterne-prepara: spostare o rimuovere ./" + nome +
-                                      ", poi ripetere\n");
+  // A link at an input's name that leads nowhere (the row's name): terne-prepara cannot write
+  // through it and says to move it away, as terne-cerca did; once it is moved, both run.
+  const auto daSpostare = [](const char* riga, const std::string& nome, const std::string& dove,
+                             const std::string& perche, const std::string& perchePrepara) {
+    const auto prepara = [=](const CartellaProva& c) {
       c.Rimuovi(nome);
-      EXPECT_EQ(Processo(PREPARA_BIN, c.percorso).Attendi(), 0);
-      EXPECT_EQ(Processo(CERCA_BIN, c.percorso, {"-q", "1", "20"}).Attendi(), 0);
+      std::filesystem::create_symlink(dove, c / nome);
     };
+    return Guasto(
+        riga, prepara, "", {}, 1,
+        [=](const Processo& p, const CartellaProva& c) {
+          EXPECT_EQ(p.Errori(), "terne-cerca: " + nome + " non si puo' leggere (" + perche +
+                                    "). Spostarlo o rimuoverlo, poi prepararlo di nuovo con: "
+                                    "terne-prepara\n");
+          Processo prepara(PREPARA_BIN, c.percorso);
+          EXPECT_EQ(prepara.Attendi(), 1 << 8);
+          EXPECT_EQ(prepara.Errori(), "terne-prepara: impossibile scrivere ./" + nome +
+                                          " (collegamento a " + dove + "): " + perchePrepara +
+                                          "\nterne-prepara: spostare o rimuovere ./" + nome +
+                                          ", poi ripetere\n");
+          c.Rimuovi(nome);
+          EXPECT_EQ(Processo(PREPARA_BIN, c.percorso).Attendi(), 0);
+          EXPECT_EQ(Processo(CERCA_BIN, c.percorso, {"-q", "1", "20"}).Attendi(), 0);
+        },
+        nullptr, {"1", "20"});
   };
+  const std::string ciclo = "troppi collegamenti simbolici di seguito";
   const Guasto casi[] = {
       Guasto(
           "terne-cerca: una tabella manca",
@@ -88,25 +97,11 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
                          "terne-prepara\n");
              },
              nullptr, {"1", "20"}),
-      Guasto(
-          "terne-cerca: numeriPrimi.txt, un collegamento a se stesso",
-          [](const CartellaProva& c) {
-            c.Rimuovi("numeriPrimi.txt");
-            std::filesystem::create_symlink("numeriPrimi.txt", c / "numeriPrimi.txt");
-          },
-          "", {}, 1,
-          daSpostare("numeriPrimi.txt", "troppi collegamenti simbolici di seguito",
-                     " (collegamento a numeriPrimi.txt): troppi collegamenti simbolici di seguito"),
-          nullptr, {"1", "20"}),
-      Guasto("terne-cerca: Combinations07.txt, un collegamento che non porta a nulla",
-             [](const CartellaProva& c) {
-               c.Rimuovi("Combinations07.txt");
-               std::filesystem::create_symlink("manca/C7.txt", c / "Combinations07.txt");
-             },
-             "", {}, 1,
-             daSpostare("Combinations07.txt", "e' un collegamento simbolico a un file che non c'e'",
-                        " (collegamento a manca/C7.txt): file o cartella inesistente"),
-             nullptr, {"1", "20"}),
+      daSpostare("terne-cerca: un collegamento a se stesso", "numeriPrimi.txt", "numeriPrimi.txt",
+                 ciclo, ciclo),
+      daSpostare("terne-cerca: un collegamento a un file che non c'e'", "Combinations07.txt",
+                 "manca/C7.txt", "e' un collegamento simbolico a un file che non c'e'",
+                 "file o cartella inesistente"),
       Guasto("terne-cerca: M oltre N", nullptr, "", {}, 2,
              [](const Processo& p, const CartellaProva& c) {
                EXPECT_EQ(p.Errori(),
