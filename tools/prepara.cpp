@@ -122,8 +122,10 @@ void avvisa(const std::string& testo) {
 }
 
 // True when what stands at `percorso` keeps terne-prepara from writing there until it is moved
-// away: anything but a regular file, and a symbolic link that could not be written through.
+// away: anything but a regular file, and a symbolic link that could not be written through (a
+// file written whose folder alone could not be synced is none).
 bool daSpostare(const fs::path& percorso, int errore) {
+  if (errore >= kSincronizzandoCartella) return false;
   struct stat stato;
   const bool collegamento = lstat(percorso.c_str(), &stato) == 0 && S_ISLNK(stato.st_mode);
   return collegamento || errore == kNonUnFile || errore == EISDIR || errore == kSocket;
