@@ -41,10 +41,14 @@ const char* versione() {
   return TERNE_VERSIONE;
 }
 
+void avvisa(const char* programma, const std::string& testo) {
+  std::cerr << aCapo(std::string(programma) + ": " + testo + "\n");
+}
+
 int usoSbagliato(const Comando& comando, const std::string& perche) {
   const std::string_view uso = comando.uso;
-  std::cerr << aCapo(std::string(comando.programma) + ": " + perche + "\n")
-            << uso.substr(0, uso.find('\n') + 1) << "Provare '" << comando.programma
+  avvisa(comando.programma, perche);
+  std::cerr << uso.substr(0, uso.find('\n') + 1) << "Provare '" << comando.programma
             << " --help'.\n";
   return 2;
 }

@@ -43,6 +43,9 @@ std::string intero(const char* nome, const char* testo, long long minimo, long l
 // The version of terne and its tools, "1.0.0".
 const char* versione();
 
+// A message on standard error, "PROGRAMMA: TESTO", within 80 columns (aCapo).
+void avvisa(const char* programma, const std::string& testo);
+
 // Wrong usage told on standard error: "PROGRAMMA: PERCHE'", the usage line and the hint to
 // --help. Returns 2, the exit code of wrong usage.
 int usoSbagliato(const Comando& comando, const std::string& perche);

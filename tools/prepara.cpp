@@ -27,6 +27,8 @@
 
 namespace {
 
+constexpr char kProgramma[] = "terne-prepara";
+
 namespace fs = std::filesystem;
 
 constexpr long kLimiteNormale = 65535;  // the largest leg terne accepts
@@ -58,7 +60,7 @@ const char kUso[] =
 
 constexpr int kForza = 256;
 constexpr int kFinoA = 257;
-const Comando kComando{"terne-prepara", kUso, {{"forza", kForza, false}, {"fino-a", kFinoA, true}}};
+const Comando kComando{kProgramma, kUso, {{"forza", kForza, false}, {"fino-a", kFinoA, true}}};
 
 struct Opzioni {
   bool forza = false;
@@ -116,11 +118,6 @@ bool primiIntatti(const fs::path& percorso, long limite) {
   return intatti;
 }
 
-// A message on standard error, within 80 columns.
-void avvisa(const std::string& testo) {
-  std::cerr << aCapo("terne-prepara: " + testo + "\n");
-}
-
 // True when what stands at `percorso` keeps terne-prepara from writing there until it is moved
 // away: anything but a regular file, and a symbolic link that could not be written through (a
 // file written whose folder alone could not be synced is none).
@@ -153,8 +150,9 @@ bool preparaFile(const Opzioni& o, const std::string& nome,
   regole.permessiNuovi = esiste && faccessat(AT_FDCWD, percorso.c_str(), R_OK, AT_EACCESS) != 0;
   if (const int e = scriviFile(percorso.string(), scrivi, regole); e != 0) {
     if (e == EINTR && interruzioneRichiesta()) return false;
-    avvisa(scritturaNonRiuscita(percorso.string(), e));
-    if (daSpostare(percorso, e)) avvisa("spostare o rimuovere " + mostrato + ", poi ripetere");
+    avvisa(kProgramma, scritturaNonRiuscita(percorso.string(), e));
+    if (daSpostare(percorso, e))
+      avvisa(kProgramma, "spostare o rimuovere " + mostrato + ", poi ripetere");
     return false;
   }
   if (o.forza || !esiste) {
@@ -219,18 +217,18 @@ int main(int argc, char** argv) {
   std::error_code errore;
   fs::create_directories(o.cartella, errore);
   if (errore) {
-    avvisa("impossibile creare la cartella " + leggibile(o.cartella.string()) + ": " +
-           motivoErrore(errore.value()));
+    avvisa(kProgramma, "impossibile creare la cartella " + leggibile(o.cartella.string()) + ": " +
+                           motivoErrore(errore.value()));
     return 1;
   }
   GestoriInterruzione gestori;  // a stop removes the temporary file of the file in progress
   const bool scritti = preparaTutto(o);
   if (interruzioneRichiesta()) {
-    avvisa("interrotto; i file scritti sono interi, nessuno e' rimasto a meta'");
+    avvisa(kProgramma, "interrotto; i file scritti sono interi, nessuno e' rimasto a meta'");
     return 128 + segnaleRicevuto();
   }
   if (!std::cout.flush()) {  // the files are as the lines would have said, but nobody read them
-    avvisa("impossibile scrivere sull'uscita standard");
+    avvisa(kProgramma, "impossibile scrivere sull'uscita standard");
     return 1;
   }
   return scritti ? 0 : 1;

@@ -63,11 +63,6 @@ const Comando kComando{kProgramma,
                        {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}},
                        true};
 
-// A message on standard error, within 80 columns.
-void avvisa(const std::string& testo) {
-  std::cerr << aCapo(std::string(kProgramma) + ": " + testo + "\n");
-}
-
 struct Richiesta {
   std::string cartella;
   std::string uscita;  // empty: the file named after the range; "-": standard output
@@ -177,7 +172,7 @@ bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabel
   std::string guasto = guastoPrimi(r, primi);
   if (guasto.empty()) guasto = guastoTabelle(tabelle);
   if (guasto.empty()) return true;
-  avvisa(guasto + inCartella(r));
+  avvisa(kProgramma, guasto + inCartella(r));
   return false;
 }
 
@@ -261,17 +256,17 @@ bool apriPerNome(const std::string& nome, FileRisultati& file, bool silenzioso) 
   const Apertura esito = file.apri(nome.c_str(), kTuttiEtre & ~(1u << STDOUT_FILENO));
   const int errore = errno;
   if (esito != Apertura::kNonConservato && !file.copia().empty() && !silenzioso) {
-    avvisa("il file " + leggibile(nome) + " c'era gia': conservato come " +
-           leggibile(file.copia()));
+    avvisa(kProgramma, "il file " + leggibile(nome) + " c'era gia': conservato come " +
+                           leggibile(file.copia()));
   }
   if (esito == Apertura::kAperto) return true;
   const std::string perche =
       esito == Apertura::kOccupato ? "un'altra esecuzione lo sta scrivendo" : motivoErrore(errore);
   if (esito == Apertura::kNonConservato) {
-    avvisa("il file " + leggibile(nome) + " c'era gia' e non si puo' conservare come " +
-           leggibile(file.copia()) + ": " + perche);
+    avvisa(kProgramma, "il file " + leggibile(nome) + " c'era gia' e non si puo' conservare come " +
+                           leggibile(file.copia()) + ": " + perche);
   } else {
-    avvisa("impossibile scrivere " + leggibile(nome) + ": " + perche);
+    avvisa(kProgramma, "impossibile scrivere " + leggibile(nome) + ": " + perche);
   }
   return false;
 }
@@ -316,7 +311,7 @@ bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
     }
     errore = errno;
   }
-  avvisa(scritturaNonRiuscita(r.uscita, errore));
+  avvisa(kProgramma, scritturaNonRiuscita(r.uscita, errore));
   return false;
 }
 
@@ -324,8 +319,9 @@ bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
 // that, what follows it.
 void avvisaFine(const std::string& perche, const std::string& nome, const Richiesta& r,
                 const FineRicerca& fine) {
-  avvisa(perche + ": " + descriviContenuto(nome.c_str(), numero(r.m), fine.salvato) + ".");
-  if (fine.erroreTaglio != 0) avvisa(codaNonTagliata(fine.erroreTaglio) + ".");
+  avvisa(kProgramma,
+         perche + ": " + descriviContenuto(nome.c_str(), numero(r.m), fine.salvato) + ".");
+  if (fine.erroreTaglio != 0) avvisa(kProgramma, codaNonTagliata(fine.erroreTaglio) + ".");
 }
 
 // What the run ended with, told on standard error unless all went well; returns the exit code.
@@ -333,9 +329,10 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
   using Causa = FineRicerca::Causa;
   if (fine.errore == EPIPE) return kLettoreAndato;
   if (fine.posto == FileRisultati::Posto::kCancellato) {
-    avvisa("il file " + nome +
-           " e' stato cancellato durante la ricerca: le terne trovate sono andate perse con il "
-           "file.");
+    avvisa(kProgramma,
+           "il file " + nome +
+               " e' stato cancellato durante la ricerca: le terne trovate sono andate perse con il "
+               "file.");
     return kGuasto;
   }
   const bool guasto = fine.errore != 0 && fine.errore != EINTR;
@@ -357,8 +354,8 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
 void riepiloga(const Richiesta& r, const std::string& nome, long long terne,
                Orologio::duration tempo) {
   if (r.silenzioso) return;
-  avvisa(nome + ": " + conMigliaia(terne) + " terne in " +
-         conUnDecimale(std::chrono::duration<double>(tempo).count()) + " s");
+  avvisa(kProgramma, nome + ": " + conMigliaia(terne) + " terne in " +
+                         conUnDecimale(std::chrono::duration<double>(tempo).count()) + " s");
 }
 
 int cerca(Richiesta r) {
@@ -391,7 +388,8 @@ int cerca(Richiesta r) {
   avanzamento.chiudi();
   const std::string nome = fine.dove.empty() ? nomeMostrato(d.nome, false) : leggibile(fine.dove);
   if (fine.copiaRimossa && !r.silenzioso) {
-    avvisa(leggibile(file.copia()) + " non aveva nulla in piu' del nuovo file: rimosso");
+    avvisa(kProgramma,
+           leggibile(file.copia()) + " non aveva nulla in piu' del nuovo file: rimosso");
   }
   const int esito = concludi(r, nome, fine);
   if (esito == 0) riepiloga(r, nome, pendenti.registrate(), Orologio::now() - inizio);
@@ -409,14 +407,14 @@ int main(int argc, char** argv) {
   if (esito >= 0) return esito;
   if (!r.cartella.empty() && chdir(r.cartella.c_str()) != 0) {
     const int errore = errno;
-    avvisa("impossibile lavorare nella cartella " + leggibile(r.cartella) + ": " +
-           motivoErrore(errore));
+    avvisa(kProgramma, "impossibile lavorare nella cartella " + leggibile(r.cartella) + ": " +
+                           motivoErrore(errore));
     return kGuasto;
   }
   try {
     return cerca(r);
   } catch (const std::bad_alloc&) {
-    avvisa("memoria insufficiente");
+    avvisa(kProgramma, "memoria insufficiente");
     return kGuasto;
   }
 }

@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr char kProgramma[] = "terne-grafico";
+
 namespace fs = std::filesystem;
 
 const char kUso[] =
@@ -51,7 +53,7 @@ const char kUso[] =
 
 constexpr int kLato = 256;
 constexpr int kPixel = 257;
-const Comando kComando{"terne-grafico",
+const Comando kComando{kProgramma,
                        kUso,
                        {{"lato", kLato, true},
                         {"pixel", kPixel, true},
@@ -65,11 +67,6 @@ struct Opzioni {
   std::string ingresso;
   std::string uscita;
 };
-
-// A message on standard error, within 80 columns.
-void avvisa(const std::string& testo) {
-  std::cerr << aCapo("terne-grafico: " + testo + "\n");
-}
 
 // Parses the arguments; returns -1 to go on, otherwise the exit code.
 int leggiRichiesta(int argc, char** argv, Opzioni& o) {
@@ -123,16 +120,16 @@ int main(int argc, char** argv) {
   std::string errore;
   if (ingresso->errore() == 0 && !grafico::leggiTerne(ingresso->flusso(), terne, errore) &&
       ingresso->erroreLettura() == 0) {
-    avvisa(nome + ", " + errore);
+    avvisa(kProgramma, nome + ", " + errore);
     return 1;
   }
   if (const int e = ingresso->errore() != 0 ? ingresso->errore() : ingresso->erroreLettura()) {
-    avvisa("impossibile leggere " + nome + ": " + motivoErrore(e));
+    avvisa(kProgramma, "impossibile leggere " + nome + ": " + motivoErrore(e));
     return 1;
   }
   // A writer that wrote nothing: no picture, least of all one over an earlier picture.
   if (!standard && terne.empty() && S_ISFIFO(ingresso->stato().st_mode)) {
-    avvisa("da " + nome + " non e' arrivata nessuna terna: nessun grafico scritto");
+    avvisa(kProgramma, "da " + nome + " non e' arrivata nessuna terna: nessun grafico scritto");
     return 1;
   }
   // A file renamed, or piped, draws the window of its original: the range its triples cover.
@@ -147,16 +144,16 @@ int main(int argc, char** argv) {
       {.daLeggere = &ingresso->stato()});
   if (e == 0) {
     if (!o.silenzioso) {
-      avvisa(nomeMostrato(o.uscita, false) + ": " + conMigliaia(terne.size()) +
-             (terne.size() == 1 ? " terna, " : " terne, ") + conMigliaia(g.punti) +
-             (g.punti == 1 ? " punto" : " punti"));
+      avvisa(kProgramma, nomeMostrato(o.uscita, false) + ": " + conMigliaia(terne.size()) +
+                             (terne.size() == 1 ? " terna, " : " terne, ") + conMigliaia(g.punti) +
+                             (g.punti == 1 ? " punto" : " punti"));
     }
     return 0;
   }
   if (e == EINTR && interruzioneRichiesta()) {
-    avvisa("interrotto, nessun grafico scritto");
+    avvisa(kProgramma, "interrotto, nessun grafico scritto");
     return 128 + segnaleRicevuto();
   }
-  avvisa(scritturaNonRiuscita(o.uscita, e));
+  avvisa(kProgramma, scritturaNonRiuscita(o.uscita, e));
   return 1;
 }
