@@ -23,7 +23,7 @@ bool esatta(const numero& quadratoA, const numero& b, const numero& c) {
 bool preso(bool scritto, const ContestoRicerca& ricerca, FineRicerca& fine) {
   if (scritto) return true;
   fine.causa = FineRicerca::Causa::kScrittura;
-  fine.salvato = numero(ricerca.file.primoLottoPerso() - 1);
+  fine.salvato = numero(static_cast<int>(ricerca.file.primoLottoPerso() - 1));
   return false;
 }
 
@@ -99,10 +99,12 @@ FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricer
 }
 
 FineRicerca cercaEChiudi(const numero& M, const numero& N, ContestoRicerca& ricerca) {
-  using Causa = FineRicerca::Causa;
   GestoriInterruzione gestori;
-  FineRicerca fine = cicloCateti(M, N, ricerca);
-  FileRisultati& file = ricerca.file;
+  return chiudiRicerca(cicloCateti(M, N, ricerca), ricerca.file);
+}
+
+FineRicerca chiudiRicerca(FineRicerca fine, FileRisultati& file) {
+  using Causa = FineRicerca::Causa;
   fine.errore = file.sincronizza();
   fine.posto = file.posto(fine.dove);
   const bool superflua = fine.causa == Causa::kCompleta && fine.errore == 0 &&

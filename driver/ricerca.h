@@ -78,3 +78,9 @@ FineRicerca cicloCateti(const numero& M, const numero& N, ContestoRicerca& ricer
 // until the file is closed: one that comes after the last leg is a stop after that leg, and one
 // that cuts short a write the output does not take ends the search with the records written.
 FineRicerca cercaEChiudi(const numero& M, const numero& N, ContestoRicerca& ricerca);
+
+// The wrap-up of a leg loop that ended as `fine` tells: the file put on the disk, its place
+// checked, a superfluous copy of an earlier file removed (after a loop that wrote every triple),
+// and the file closed; a stop that comes up to the close is a stop after the last leg.
+// REQUIRES: the stop signals are handled (GestoriInterruzione) since the loop began.
+FineRicerca chiudiRicerca(FineRicerca fine, FileRisultati& file);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <regex>
 #include <set>
@@ -106,7 +107,7 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
              [](const Processo& p, const CartellaProva& c) {
                EXPECT_EQ(p.Errori(),
                          "terne-cerca: M (9) e' maggiore di N (5)\nUso: terne-cerca [-C "
-                         "CARTELLA] [-o FILE] [-q] [--] M N\nProvare 'terne-cerca --help'.\n");
+                         "CARTELLA] [-o FILE] [-q] [-t] [--] M N\nProvare 'terne-cerca --help'.\n");
                EXPECT_FALSE(c.Esiste("triadiRettangole9-5.txt"));
              },
              nullptr, {"9", "5"}),
@@ -202,7 +203,7 @@ TEST(Cerca, CommandLine) {
   ControllaRigheDiComando(
       CERCA_BIN, cartella,
       {
-          {{"-h"}, 0, "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] [--] M N\n", ""},
+          {{"-h"}, 0, "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] [-t] [--] M N\n", ""},
           {{"--version"}, 0, Versione("terne-cerca"), ""},
           {{"-q", "1", "20"}, 0, "", ""},
           {{"-C", "/manca", "1", "20"},
@@ -218,7 +219,8 @@ TEST(Cerca, CommandLine) {
            2,
            "",
            "terne-cerca: l'opzione --silenzioso non vuole argomenti: '--silenzioso=3'\nUso: "
-           "terne-cerca [-C CARTELLA] [-o FILE] [-q] [--] M N\nProvare 'terne-cerca --help'.\n"},
+           "terne-cerca [-C CARTELLA] [-o FILE] [-q] [-t] [--] M N\nProvare 'terne-cerca "
+           "--help'.\n"},
           {{"+31", "40"}, 2, "", intero + "'+31'\n"},
           {{" 4", "40"}, 2, "", intero + "' 4'\n"},
           {{"31x", "40"}, 2, "", intero + "'31x'\n"},
@@ -230,6 +232,14 @@ TEST(Cerca, CommandLine) {
           {{"-1", "5"}, 2, "", "terne-cerca: M " + fuori + "'-1'\n"},
           {{"5", "-10"}, 2, "", "terne-cerca: N " + fuori + "'-10'\n"},
           {{"1", "\x1b[2J"}, 2, "", "terne-cerca: N non e' un numero intero: '\\x1b[2J'\n"},
+          {{"-t", "0", "5"},
+           2,
+           "",
+           "terne-cerca: M e' fuori dall'intervallo da 1 a 4.294.967.295: '0'\n"},
+          {{"1", "4294967296", "--tutte"},
+           2,
+           "",
+           "terne-cerca: N e' fuori dall'intervallo da 1 a 4.294.967.295: '4294967296'\n"},
           {{"-C", "", "1", "5"}, 2, "", "terne-cerca: -C vuole il nome di una cartella, non"},
           {{"-q", "-o", "/dev/null", "6", "8"}, 0, "", "", {.uscita = "&-"}},
           // A table that the generator would not write, the last byte changed, is damaged; one
@@ -534,11 +544,123 @@ TEST(Cerca, AProgressLineOnATerminalOnlyAndASummaryAlways) {
     inizio = righe.find('\r', inizio + 1);
   }
 
+  // On a long run a narrow terminal keeps the estimate before the time gone by.
+  Processo lungo("/usr/bin/script", cartella.percorso,
+                 {"-qec",
+                  "stty cols 64; " + std::string(CERCA_BIN) +
+                      " -t -o - 4000000000 4000100000 | (sleep 1.5; cat >/dev/null)",
+                  "/dev/null"});
+  ASSERT_EQ(lungo.Attendi(), 0);
+  EXPECT_TRUE(std::regex_search(lungo.Uscita(),
+                                std::regex("\r[0-9.]+/100\\.001 \\([0-9]+,[0-9] %\\)(, [0-9.]+ "
+                                           "terne)?, circa [0-9:]+ alla fine *\r")))
+      << lungo.Uscita();
+
   Processo insieme("/usr/bin/script", cartella.percorso,
                    {"-qec", std::string(CERCA_BIN) + " -o - 1 3000", "/dev/null"});
   ASSERT_EQ(insieme.Attendi(), 0);
   EXPECT_EQ(insieme.Uscita().find("\rcateti"), std::string::npos);
   EXPECT_EQ(insieme.Uscita().rfind("3,4,5\r\n", 0), 0u);
+}
+
+// Every triple with a leg in m … n, as --tutte writes them, computed apart from the program: for
+// each leg a, each d < a that divides a² with a² / d of its parity, from the largest d down (the
+// other leg b increasing), unless m <= b < a, which that earlier leg wrote.
+std::string TutteAttese(long long m, long long n) {
+  std::string file;
+  for (long long a = m; a <= n; ++a) {
+    for (long long d = a - 1; d >= 1; --d) {
+      const long long e = a * a / d;
+      const long long b = (e - d) / 2;
+      if (a * a % d != 0 || (e - d) % 2 != 0 || (b >= m && b < a)) continue;
+      file += std::to_string(std::min(a, b)) + "," + std::to_string(std::max(a, b)) + "," +
+              std::to_string((e + d) / 2) + "\n";
+    }
+  }
+  return file;
+}
+
+// The number of divisors of n², n factored by trial division.
+long long DivisoriDelQuadrato(unsigned long long n) {
+  long long conto = 1;
+  for (unsigned long long p = 2; p * p <= n; ++p) {
+    int e = 0;
+    for (; n % p == 0; n /= p) ++e;
+    conto *= 2 * e + 1;
+  }
+  return n > 1 ? conto * 3 : conto;
+}
+
+// Legs too large for the brute force: every line an exact triple, smallest first, written once,
+// with a leg in m … n; each leg in as many lines as its square has splits into two factors of one
+// parity ((τ(a²) - 1) / 2 for odd a, (τ((a / 2)²) - 1) / 2 for even a).
+void ControllaTutte(const std::string& file, unsigned long long m, unsigned long long n) {
+  __extension__ typedef unsigned __int128 u128;
+  std::map<unsigned long long, long long> perCateto;
+  std::set<std::string> viste;
+  std::istringstream righe(file);
+  for (std::string riga; std::getline(righe, riga);) {
+    unsigned long long x = 0, y = 0, z = 0;
+    ASSERT_EQ(std::sscanf(riga.c_str(), "%llu,%llu,%llu", &x, &y, &z), 3) << riga;
+    ASSERT_TRUE(x < y && u128{x} * x + u128{y} * y == u128{z} * z) << riga;
+    ASSERT_TRUE(viste.insert(riga).second) << riga;
+    for (const unsigned long long cateto : {x, y}) {
+      if (cateto >= m && cateto <= n) ++perCateto[cateto];
+    }
+  }
+  for (unsigned long long a = m; a <= n; ++a) {
+    EXPECT_EQ(perCateto[a], (DivisoriDelQuadrato(a % 2 == 0 ? a / 2 : a) - 1) / 2) << a;
+  }
+}
+
+// --tutte: every triple with a leg in the range, once each, in its order, from the prime table
+// alone; a range whose two ends are the legs of one triple (20, 99, 101) writes it once; legs
+// near 2^32 and one whose square has 76,545 divisors; a stop keeps whole legs.
+TEST(Cerca, EveryTripleOnRequest) {
+  CartellaProva cartella("tutte");
+  for (int n = 4; n <= 19; ++n)
+    cartella.Rimuovi("Combinations" + std::to_string(n / 10) + std::to_string(n % 10) + ".txt");
+  const auto esegui = [&](long long m, long long n) {
+    Processo p(CERCA_BIN, cartella.percorso, {"-q", "-t", std::to_string(m), std::to_string(n)});
+    EXPECT_EQ(p.Attendi(60s), 0) << p.Errori();
+    EXPECT_EQ(p.Errori(), "");
+    return cartella.Leggi("tutteLeTerne" + std::to_string(m) + "-" + std::to_string(n) + ".txt");
+  };
+  const std::string trenta = esegui(1, 30);
+  EXPECT_EQ(std::count(trenta.begin(), trenta.end(), '\n'), 47);
+  EXPECT_EQ(trenta, TutteAttese(1, 30));
+  EXPECT_EQ(esegui(20, 99), TutteAttese(20, 99));
+  EXPECT_EQ(esegui(2500, 3000), TutteAttese(2500, 3000));
+  ControllaTutte(esegui(4294967195, 4294967295), 4294967195, 4294967295);
+  ControllaTutte(esegui(3491888400, 3491888400), 3491888400, 3491888400);
+
+  Processo fermato(CERCA_BIN, cartella.percorso, {"-t", "1", "5000"},
+                   {.fermaDopo = 4096, .prefisso = "tutteLeTerne"});
+  ASSERT_TRUE(fermato.AttendiFermo());
+  fermato.Segnala(SIGINT);
+  fermato.Segnala(SIGCONT);
+  EXPECT_EQ(fermato.Attendi(60s), (128 + SIGINT) << 8);
+  const int k = CatetoNominato(fermato.Errori());
+  ASSERT_GT(k, 0) << fermato.Errori();
+  EXPECT_EQ(cartella.Leggi("tutteLeTerne1-5000.txt"), TutteAttese(1, k));
+  Processo pieno(CERCA_BIN, cartella.percorso, {"-t", "1", "3000"},
+                 {.limiteScrittura = 100000, .prefisso = "tutteLeTerne"});
+  EXPECT_EQ(pieno.Attendi(60s), 1 << 8);
+  const int j = CatetoNominato(pieno.Errori());
+  ASSERT_GT(j, 0) << pieno.Errori();
+  EXPECT_EQ(cartella.Leggi("tutteLeTerne1-3000.txt"), TutteAttese(1, j));
+
+  // A prime table that stops below the root of N is told before anything is written, with the
+  // command that writes one long enough.
+  cartella.Scrivi("numeriPrimi.txt", "2\t3\t5\t7\t11\n");
+  Processo corta(CERCA_BIN, cartella.percorso, {"-t", "1", "200"});
+  EXPECT_EQ(corta.Attendi(), 1 << 8);
+  EXPECT_EQ(corta.Errori(),
+            "terne-cerca: numeriPrimi.txt non ha abbastanza numeri primi per 200. Prepararlo di "
+            "nuovo con: terne-prepara\n");
+  EXPECT_FALSE(cartella.Esiste("tutteLeTerne1-200.txt"));
+  EXPECT_EQ(Processo(PREPARA_BIN, cartella.percorso).Attendi(), 0);
+  EXPECT_EQ(esegui(1, 200), TutteAttese(1, 200));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ for pagina in "$@"; do
   fi
   resa=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$pagina")
   grep -q "CODICE DI USCITA" <<<"$resa" || { echo "$pagina: sezione CODICE DI USCITA assente"; exit 1; }
-  lunghe=$(awk 'length($0) > 80' <<<"$resa")
+  lunghe=$(LC_ALL=C.UTF-8 grep -E '^.{81}' <<<"$resa" || true)  # characters, not bytes
   [ -z "$lunghe" ] || { echo "$pagina: righe oltre 80 colonne:"; echo "$lunghe"; exit 1; }
 done
 echo "pagine senza avvisi: $*"

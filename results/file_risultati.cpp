@@ -149,7 +149,7 @@ bool FileRisultati::svuotaBuffer() {
   return true;
 }
 
-bool FileRisultati::scriviLotto(int etichetta) {
+bool FileRisultati::scriviLotto(long long etichetta) {
   if (errore_ != 0) return false;
   if (!raccolti_) primoRaccolto_ = etichetta;
   raccolti_ = true;

@@ -48,14 +48,14 @@ class FileRisultati {
   // the buffer still has room. False when the file refuses a write, then and for good: the file
   // is cut back to the batches written before, and nothing more is written. Once a stop signal
   // came, a write that the output does not take within a second is refused with EINTR.
-  bool scriviLotto(int etichetta);
+  bool scriviLotto(long long etichetta);
   // From now on, batches are gathered and written together once they fill most of the buffer:
   // far fewer writes, for a run whose file nobody reads while it grows.
   void raccogliLotti() { raccogli_ = true; }
   // Writes the batches gathered so far. False as scriviLotto.
   bool scriviRaccolti();
   // After a refused write: the tag of the first batch that it left out of the file.
-  int primoLottoPerso() const { return primoRaccolto_; }
+  long long primoLottoPerso() const { return primoRaccolto_; }
   // Has the system put the file on the disk. 0, or the errno of the failure; a file that cannot
   // be synced (a device, a read-only file system) counts as saved.
   int sincronizza();
@@ -105,7 +105,7 @@ class FileRisultati {
   off_t lunghezza_ = 0;  // of them, those of whole batches
   int usati_ = 0;
   bool raccogli_ = false;
-  bool raccolti_ = false;  // whole batches wait in the buffer
-  int primoRaccolto_ = 0;  // the tag of the first of them
+  bool raccolti_ = false;        // whole batches wait in the buffer
+  long long primoRaccolto_ = 0;  // the tag of the first of them
   char buffer_[kBuffer];
 };

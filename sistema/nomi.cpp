@@ -138,6 +138,10 @@ std::string raggruppaMigliaia(const std::string& cifre) {
   return testo;
 }
 
+std::string quanteTerne(long long n) {
+  return conMigliaia(n) + (n == 1 ? " terna" : " terne");
+}
+
 std::string conUnDecimale(double x) {
   const long long decimi = std::llround(x * 10);
   return conMigliaia(decimi / 10) + "," + std::to_string(decimi % 10);

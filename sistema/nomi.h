@@ -37,5 +37,8 @@ std::string conMigliaia(Intero n) {
   return raggruppaMigliaia(std::to_string(n));
 }
 
+// "1 terna", "801.350 terne": a count of triples as the messages give it.
+std::string quanteTerne(long long n);
+
 // A non-negative number with one decimal, written the Italian way: "1.234,5".
 std::string conUnDecimale(double x);

@@ -376,7 +376,7 @@ Impaginazione impagina(std::uint64_t lato, int pixel) {
 void scriviSvg(std::ostream& os, const Griglia& g, const std::string& nomeFile, std::size_t terne) {
   const Impaginazione p = impagina(g.lato, g.pixel);
   std::ostringstream titolo;
-  titolo << nomeFile << ": " << conMigliaia(terne) << (terne == 1 ? " terna, " : " terne, ")
+  titolo << nomeFile << ": " << quanteTerne(static_cast<long long>(terne)) << ", "
          << conMigliaia(g.punti) << (g.punti == 1 ? " punto" : " punti") << " da 0 a "
          << conMigliaia(g.lato);
   os << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

@@ -9,15 +9,18 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "combinatorial/caricamento.h"
+#include "divisori/divisori.h"
 #include "driver/ricerca.h"
 #include "primes/primi.h"
 #include "sistema/interruzione.h"
@@ -25,6 +28,7 @@
 #include "sistema/nomi.h"
 #include "sistema/opzioni.h"
 #include "sistema/uscita.h"
+#include "tools/tutte.h"
 
 namespace {
 
@@ -35,12 +39,16 @@ constexpr char kMemoriaTabelle[] =
     "memoria insufficiente per le tabelle delle combinazioni (richiedono circa 60 MB)";
 
 const char kUso[] =
-    "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] [--] M N\n"
+    "Uso: terne-cerca [-C CARTELLA] [-o FILE] [-q] [-t] [--] M N\n"
     "\n"
     "Cerca le terne pitagoriche con un cateto da M a N (da 1 a 65535, M <= N), come\n"
     "le cerca terne ma senza domande e senza pause, e le scrive nello stesso file,\n"
     "triadiRettangoleM-N.txt. Legge numeriPrimi.txt e le tabelle Combinations04.txt\n"
     "... Combinations19.txt, che terne-prepara scrive.\n"
+    "\n"
+    "Con --tutte cerca invece tutte le terne con un cateto da M a N (da 1 a\n"
+    "4294967295), ciascuna una volta sola, e le scrive in tutteLeTerneM-N.txt;\n"
+    "legge soltanto numeriPrimi.txt.\n"
     "\n"
     "Opzioni:\n"
     "  -C, --cartella=CARTELLA  lavora nella CARTELLA: i file di ingresso, il file\n"
@@ -48,6 +56,7 @@ const char kUso[] =
     "  -o, --output=FILE        scrive i risultati in FILE; - e' l'uscita standard\n"
     "  -q, --silenzioso         nessuna riga di avanzamento, nessun riepilogo e\n"
     "                           nessuna notizia delle copie dei file precedenti\n"
+    "  -t, --tutte              tutte le terne, non soltanto quelle che trova terne\n"
     "  -h, --help               mostra questo aiuto ed esce\n"
     "  --version                mostra la versione e la licenza ed esce\n"
     "  --                       chiude le opzioni\n"
@@ -60,15 +69,19 @@ const char kUso[] =
 
 const Comando kComando{kProgramma,
                        kUso,
-                       {{"cartella", 'C', true}, {"output", 'o', true}, {"silenzioso", 'q', false}},
+                       {{"cartella", 'C', true},
+                        {"output", 'o', true},
+                        {"silenzioso", 'q', false},
+                        {"tutte", 't', false}},
                        true};
 
 struct Richiesta {
   std::string cartella;
   std::string uscita;  // empty: the file named after the range; "-": standard output
   bool silenzioso = false;
-  int m = 0;
-  int n = 0;
+  bool tutte = false;  // every triple, not terne's own
+  long long m = 0;
+  long long n = 0;
 };
 
 // M and N from the operands; empty, or what is wrong with them.
@@ -77,13 +90,14 @@ std::string estremi(const std::vector<std::string>& operandi, Richiesta& r) {
   if (operandi.size() > 2) return "argomento in piu': '" + leggibile(operandi[2]) + "'";
   long long m = 0;
   long long n = 0;
-  std::string perche = intero("M", operandi[0].c_str(), 1, kCatetoMassimo, m);
-  if (perche.empty()) perche = intero("N", operandi[1].c_str(), 1, kCatetoMassimo, n);
+  const long long massimo = r.tutte ? static_cast<long long>(kCatetoMassimoTutte) : kCatetoMassimo;
+  std::string perche = intero("M", operandi[0].c_str(), 1, massimo, m);
+  if (perche.empty()) perche = intero("N", operandi[1].c_str(), 1, massimo, n);
   if (perche.empty() && m > n) {
     perche = "M (" + operandi[0] + ") e' maggiore di N (" + operandi[1] + ")";
   }
-  r.m = static_cast<int>(m);
-  r.n = static_cast<int>(n);
+  r.m = m;
+  r.n = n;
   return perche;
 }
 
@@ -101,6 +115,7 @@ int leggiRichiesta(int argc, char** argv, Richiesta& r) {
         if (opzione == 'C') r.cartella = argomento;
         if (opzione == 'o') r.uscita = argomento;
         if (opzione == 'q') r.silenzioso = true;
+        if (opzione == 't') r.tutte = true;
         return "";
       },
       operandi);
@@ -124,12 +139,19 @@ std::string rimedio(int motivo, const std::string& prepararlo) {
   return ". P" + comando.substr(1);
 }
 
+// The prime that the table must reach: past N for terne's search, which divides by the primes up
+// to N; up to the square root of N for every triple, which sieves with those alone.
+numero primoNecessario(const Richiesta& r) {
+  return numero(
+      static_cast<int>(r.tutte ? radiceIntera(static_cast<std::uint64_t>(r.n)) : r.n + 1));
+}
+
 // What is wrong with the prime table, empty when nothing is.
 std::string guastoPrimi(const Richiesta& r, _myElement* primi) {
   int motivo = 0;
   int esito = 0;
   try {
-    esito = caricaPrimi("numeriPrimi.txt", numero(r.n + 1), primi, &motivo);
+    esito = caricaPrimi("numeriPrimi.txt", primoNecessario(r), primi, &motivo);
   } catch (const std::bad_alloc&) {
     return "memoria insufficiente per leggere numeriPrimi.txt";
   }
@@ -143,7 +165,7 @@ std::string guastoPrimi(const Richiesta& r, _myElement* primi) {
            rimedio(0, "prepararlo di nuovo");
   }
   if (esito == 0) {
-    return "numeriPrimi.txt non ha abbastanza numeri primi per " + std::to_string(r.n) +
+    return "numeriPrimi.txt non ha abbastanza numeri primi per " + conMigliaia(r.n) +
            rimedio(0, "prepararlo di nuovo");
   }
   return "";
@@ -166,11 +188,11 @@ std::string guastoTabelle(Combinatorial (&tabelle)[kTabelle]) {
          rimedio(motivo, "prepararlo di nuovo");
 }
 
-// The prime table and the sixteen tables, checked as terne checks them. False after a message
-// that names the file, why, and the command that prepares it.
+// The prime table and, for terne's search, the sixteen tables, checked as terne checks them.
+// False after a message that names the file, why, and the command that prepares it.
 bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabelle)[kTabelle]) {
   std::string guasto = guastoPrimi(r, primi);
-  if (guasto.empty()) guasto = guastoTabelle(tabelle);
+  if (guasto.empty() && !r.tutte) guasto = guastoTabelle(tabelle);
   if (guasto.empty()) return true;
   avvisa(kProgramma, guasto + inCartella(r));
   return false;
@@ -188,10 +210,15 @@ bool eUnIngresso(const struct stat& stato) {
 
 using Orologio = std::chrono::steady_clock;
 
-std::string durata(Orologio::duration d) {
-  const long long s = std::chrono::duration_cast<std::chrono::seconds>(d).count();
-  char testo[32];
-  std::snprintf(testo, sizeof testo, "%lld:%02lld", s / 60, s % 60);
+// "m:ss", or "h:mm:ss" from an hour on.
+std::string durata(double secondi) {
+  const auto s = static_cast<long long>(secondi);
+  char testo[64];
+  if (s < 3600) {
+    std::snprintf(testo, sizeof testo, "%lld:%02lld", s / 60, s % 60);
+  } else {
+    std::snprintf(testo, sizeof testo, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+  }
   return testo;
 }
 
@@ -206,28 +233,40 @@ int colonne() {
 // than the terminal is wide so that it never wraps.
 class Avanzamento {
  public:
-  Avanzamento(const Richiesta& r, const TernePendenti& pendenti)
-      : m_(r.m), totale_(r.n - r.m + 1), pendenti_(pendenti) {}
-  void dopo(int cateto) {
+  // `terne` tells how many triples the search has found so far.
+  Avanzamento(const Richiesta& r, std::function<long long()> terne)
+      : m_(r.m), totale_(r.n - r.m + 1), terne_(std::move(terne)) {}
+  void dopo(long long cateto) {
     const auto adesso = Orologio::now();
     if (adesso - ultimo_ < std::chrono::milliseconds(100) && cateto != m_ + totale_ - 1) return;
     ultimo_ = adesso;
-    const int fatti = cateto - m_ + 1;
-    const auto trascorso = adesso - inizio_;
+    const long long fatti = cateto - m_ + 1;
+    // In seconds, as a double: a range of 10^9 legs times hours in nanoseconds would overflow.
+    const double trascorso = std::chrono::duration<double>(adesso - inizio_).count();
     const std::string parte = conMigliaia(fatti) + "/" + conMigliaia(totale_) + " (" +
                               conUnDecimale(100.0 * fatti / totale_) + " %)";
-    const std::string terne = conMigliaia(pendenti_.registrate()) + " terne";
-    std::string riga = parte + ", " + terne + ", " + durata(trascorso) + " trascorsi";
+    const std::string terne = ", " + quanteTerne(terne_());
+    const std::string tempo = ", " + durata(trascorso) + " trascorsi";
+    std::string stima;
     // No estimate before a second has gone by (too few legs to tell), nor once nothing is left.
-    if (trascorso >= std::chrono::seconds(1) && fatti < totale_) {
-      riga += ", circa " + durata(trascorso * (totale_ - fatti) / fatti) + " alla fine";
+    if (trascorso >= 1 && fatti < totale_) {
+      stima =
+          ", circa " +
+          durata(trascorso * static_cast<double>(totale_ - fatti) / static_cast<double>(fatti)) +
+          " alla fine";
     }
+    // The longest form that fits: with the word "cateti", without it, then (on a long run) the
+    // estimate kept before the time gone by and the triples, or the counts alone.
+    const std::string forme[] = {
+        "cateti " + parte + terne + tempo + stima, parte + terne + tempo + stima,
+        stima.empty() ? "" : parte + terne + stima, stima.empty() ? "" : parte + stima};
     const std::size_t spazio = std::max(colonne() - 1, 0);
-    // The longest form that fits: with the word "cateti", without it, or the counts alone.
-    if (riga.size() + 7 <= spazio) {
-      riga = "cateti " + riga;
-    } else if (riga.size() > spazio) {
-      riga = parte + " " + terne;
+    std::string riga = parte + " " + terne.substr(2);
+    for (const std::string& forma : forme) {
+      if (!forma.empty() && forma.size() <= spazio) {
+        riga = forma;
+        break;
+      }
     }
     riga.resize(std::min(riga.size(), spazio));
     // Blanks over what a longer line drew before.
@@ -241,9 +280,9 @@ class Avanzamento {
   }
 
  private:
-  const int m_;
-  const int totale_;
-  const TernePendenti& pendenti_;
+  const long long m_;
+  const long long totale_;
+  const std::function<long long()> terne_;
   const Orologio::time_point inizio_ = Orologio::now();
   Orologio::time_point ultimo_ = inizio_ - std::chrono::seconds(1);
   std::size_t larghezza_ = 0;  // of the longest line drawn
@@ -281,7 +320,10 @@ struct Destinazione {
 // Opens the output the command line names (see sistema/uscita.h). False after a message.
 bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
   if (r.uscita.empty()) {
-    d.nome = nomeFileRisultati(numero(r.m), numero(r.n)).str;
+    d.nome =
+        r.tutte
+            ? "tutteLeTerne" + std::to_string(r.m) + "-" + std::to_string(r.n) + ".txt"
+            : nomeFileRisultati(numero(static_cast<int>(r.m)), numero(static_cast<int>(r.n))).str;
     return apriPerNome(d.nome, file, r.silenzioso);
   }
   Uscita u;
@@ -320,7 +362,10 @@ bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
 void avvisaFine(const std::string& perche, const std::string& nome, const Richiesta& r,
                 const FineRicerca& fine) {
   avvisa(kProgramma,
-         perche + ": " + descriviContenuto(nome.c_str(), numero(r.m), fine.salvato) + ".");
+         perche + ": " +
+             descriviContenuto(nome.c_str(), numero::da64(static_cast<std::uint64_t>(r.m)),
+                               fine.salvato) +
+             ".");
   if (fine.erroreTaglio != 0) avvisa(kProgramma, codaNonTagliata(fine.erroreTaglio) + ".");
 }
 
@@ -343,7 +388,7 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
     return kGuasto;
   }
   if (fine.causa == Causa::kSegnale) {
-    avvisaFine("ricerca interrotta dopo il cateto " + std::to_string(fine.ultimo.intero()), nome, r,
+    avvisaFine("ricerca interrotta dopo il cateto " + std::to_string(fine.ultimo.a64()), nome, r,
                fine);
     return 128 + fine.segnale;
   }
@@ -354,8 +399,55 @@ int concludi(const Richiesta& r, const std::string& nome, const FineRicerca& fin
 void riepiloga(const Richiesta& r, const std::string& nome, long long terne,
                Orologio::duration tempo) {
   if (r.silenzioso) return;
-  avvisa(kProgramma, nome + ": " + conMigliaia(terne) + " terne in " +
+  avvisa(kProgramma, nome + ": " + quanteTerne(terne) + " in " +
                          conUnDecimale(std::chrono::duration<double>(tempo).count()) + " s");
+}
+
+// One run's search: what it writes to, and what it found.
+struct Lavoro {
+  const Richiesta& r;
+  FileRisultati& file;
+  bool avanzamento = false;  // the progress line is drawn
+  long long terne = 0;       // the triples written, once the search ended
+};
+
+// terne's search of the legs M … N, with the tables that caricaIngressi checked.
+FineRicerca cercaComeTerne(Lavoro& l, _myElement* primi, Combinatorial (&tabelle)[kTabelle]) {
+  Suddivisioni suddivisioni(tabelle);
+  TernePendenti pendenti;
+  const Pausa nessuna = [] {};
+  ContestoRicerca ricerca{primi, suddivisioni, pendenti, l.file, nullptr, nessuna};
+  ricerca.primiInteri = true;  // caricaIngressi checked it
+  Avanzamento avanzamento(l.r, [&pendenti] { return pendenti.registrate(); });
+  if (l.avanzamento) {
+    ricerca.dopoCateto = [&avanzamento](const numero& a) { avanzamento.dopo(a.intero()); };
+  }
+  const FineRicerca fine =
+      cercaEChiudi(numero(static_cast<int>(l.r.m)), numero(static_cast<int>(l.r.n)), ricerca);
+  avanzamento.chiudi();
+  l.terne = pendenti.registrate();
+  return fine;
+}
+
+// Every triple of the legs M … N, with the primes that caricaIngressi checked.
+FineRicerca cercaTutte(Lavoro& l, const _myElement* primi) {
+  std::vector<std::uint32_t> tabella;  // the chain's primes as an array, for the sieve
+  for (const _myElement* p = primi; p != nullptr; p = p->next) {
+    if (p->value.intero() >= 2) tabella.push_back(static_cast<std::uint32_t>(p->value.intero()));
+  }
+  Setaccio setaccio(std::move(tabella));
+  ContestoTutte ricerca{setaccio, l.file};
+  Avanzamento avanzamento(l.r, [&ricerca] { return ricerca.terne; });
+  if (l.avanzamento) {
+    ricerca.dopoCateto = [&avanzamento](std::uint64_t a) {
+      avanzamento.dopo(static_cast<long long>(a));
+    };
+  }
+  const FineRicerca fine = cercaTutteEChiudi(static_cast<std::uint64_t>(l.r.m),
+                                             static_cast<std::uint64_t>(l.r.n), ricerca);
+  avanzamento.chiudi();
+  l.terne = ricerca.terne;
+  return fine;
 }
 
 int cerca(Richiesta r) {
@@ -375,24 +467,16 @@ int cerca(Richiesta r) {
     std::cerr.setstate(std::ios::badbit);
   }
   file.raccogliLotti();
-  Suddivisioni suddivisioni(tabelle);
-  TernePendenti pendenti;
-  const Pausa nessuna = [] {};
-  ContestoRicerca ricerca{primi, suddivisioni, pendenti, file, nullptr, nessuna};
-  ricerca.primiInteri = true;  // caricaIngressi checked it
-  Avanzamento avanzamento(r, pendenti);
-  if (!r.silenzioso && !d.terminale && isatty(STDERR_FILENO)) {
-    ricerca.dopoCateto = [&avanzamento](const numero& a) { avanzamento.dopo(a.intero()); };
-  }
-  const FineRicerca fine = cercaEChiudi(numero(r.m), numero(r.n), ricerca);
-  avanzamento.chiudi();
+  Lavoro lavoro{r, file, !r.silenzioso && !d.terminale && isatty(STDERR_FILENO) != 0};
+  const FineRicerca fine =
+      r.tutte ? cercaTutte(lavoro, primi) : cercaComeTerne(lavoro, primi, tabelle);
   const std::string nome = fine.dove.empty() ? nomeMostrato(d.nome, false) : leggibile(fine.dove);
   if (fine.copiaRimossa && !r.silenzioso) {
     avvisa(kProgramma,
            leggibile(file.copia()) + " non aveva nulla in piu' del nuovo file: rimosso");
   }
   const int esito = concludi(r, nome, fine);
-  if (esito == 0) riepiloga(r, nome, pendenti.registrate(), Orologio::now() - inizio);
+  if (esito == 0) riepiloga(r, nome, lavoro.terne, Orologio::now() - inizio);
   return esito;
 }
 

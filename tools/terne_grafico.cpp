@@ -144,9 +144,9 @@ int main(int argc, char** argv) {
       {.daLeggere = &ingresso->stato()});
   if (e == 0) {
     if (!o.silenzioso) {
-      avvisa(kProgramma, nomeMostrato(o.uscita, false) + ": " + conMigliaia(terne.size()) +
-                             (terne.size() == 1 ? " terna, " : " terne, ") + conMigliaia(g.punti) +
-                             (g.punti == 1 ? " punto" : " punti"));
+      avvisa(kProgramma, nomeMostrato(o.uscita, false) + ": " +
+                             quanteTerne(static_cast<long long>(terne.size())) + ", " +
+                             conMigliaia(g.punti) + (g.punti == 1 ? " punto" : " punti"));
     }
     return 0;
   }
