@@ -30,7 +30,12 @@ mancano=$(grep -o '`[^` ]*`' "$sorgenti/README.md" | tr -d '`' |
   grep -E '/|\.(sh|cpp|h|c|md|1|json|cmake|svg)$' | grep -vE '^(/|~|build|lavoro|-|>)|<' | sort -u |
   while read -r nome; do [ -e "$sorgenti/$nome" ] || echo "$nome"; done)
 [ -z "$mancano" ] || { echo "README nomina cose che il clone non ha:"; echo "$mancano"; exit 1; }
-# README's picture is the one that doc/rigenera.sh draws with today's programs.
-"$sorgenti/doc/rigenera.sh" "$build/tools" "$scratch/figura.svg" >/dev/null
-cmp -s "$scratch/figura.svg" "$sorgenti/doc/triadiRettangole1-600.svg" ||
-  { echo "doc/triadiRettangole1-600.svg non e' quello che doc/rigenera.sh disegna oggi"; exit 1; }
+# README's pictures are the ones that doc/rigenera.sh draws with today's programs.
+mkdir "$scratch/figure"
+"$sorgenti/doc/rigenera.sh" "$build/tools" "$scratch/figure" >/dev/null
+for figura in "$scratch"/figure/*.svg; do
+  nome=$(basename "$figura")
+  cmp -s "$figura" "$sorgenti/doc/$nome" ||
+    { echo "doc/$nome non e' quello che doc/rigenera.sh disegna oggi"; exit 1; }
+  grep -q "(doc/$nome)" "$sorgenti/README.md" || { echo "README non mostra doc/$nome"; exit 1; }
+done
