@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -94,6 +95,77 @@ TEST(Grafico, EveryPointOfARealRunIsDrawnWhereItBelongsInItsColour) {
   const size_t titolo = 3 * 40 * static_cast<size_t>(disegno.larghezza);  // its first 40 rows
   EXPECT_TRUE(Disegnata(cartella, "c.svg").rgb.substr(titolo) == disegno.rgb.substr(titolo));
   EXPECT_TRUE(Disegnata(cartella, "t.svg").rgb.substr(titolo) == disegno.rgb.substr(titolo));
+}
+
+// A dense picture, drawn as paths of cells: every pixel inside the frame compared with the marks
+// that the test computes from the file by the rule the picture follows. A value v falls in cell
+// v * P / L (the last for L), a point's mark is a square of round(0.3 P / sqrt(points)) cells,
+// from 1 to P / 125, centred on its cell, and a primitive (blue) covers a multiple (orange).
+// Legs 1 … 3000 give 10,154 points: marks of 3 pixels at 1000, runs of single cells at 200.
+TEST(Grafico, ADensePictureInksExactlyTheCellsOfItsPoints) {
+  CartellaProva cartella("grafico_denso");
+  ASSERT_EQ(Processo(CERCA_BIN, cartella.percorso, {"-q", "1", "3000"}).Attendi(), 0);
+  const std::string file = cartella.Leggi("triadiRettangole1-3000.txt");
+  for (const int pixel : {1000, 200}) {
+    SCOPED_TRACE(pixel);
+    const std::string svg = "denso" + std::to_string(pixel) + ".svg";
+    ASSERT_EQ(
+        Processo(GRAFICO_BIN, cartella.percorso,
+                 {"-q", "--pixel", std::to_string(pixel), "-o", svg, "triadiRettangole1-3000.txt"})
+            .Attendi(),
+        0);
+    std::vector<int> celle(static_cast<size_t>(pixel) * pixel, 0);  // 0, 1 multiple, 2 primitive
+    long long punti = 0;
+    std::istringstream righe(file);
+    for (long long a, b, c; righe >> a && righe.ignore() >> b && righe.ignore() >> c;) {
+      if (b > 3000) continue;
+      punti += 2;
+      for (const auto& [x, y] : {std::pair{a, b}, {b, a}}) {
+        int& cella = celle[std::min<long long>(y * pixel / 3000, pixel - 1) * pixel +
+                           std::min<long long>(x * pixel / 3000, pixel - 1)];
+        cella = std::max(cella, std::gcd(a, b) == 1 ? 2 : 1);
+      }
+    }
+    ASSERT_GT(punti, 3000);
+    const int segno =
+        std::clamp<int>(std::lround(0.3 * pixel / std::sqrt(punti)), 1, std::max(1, pixel / 125));
+    std::vector<int> attesi(celle.size(), 0);  // the colour of each pixel of the window
+    for (int riga = 0; riga < pixel; ++riga) {
+      for (int colonna = 0; colonna < pixel; ++colonna) {
+        for (int i = 0; i < segno * segno; ++i) {
+          const int x = colonna - (segno - 1) / 2 + i % segno;
+          const int y = riga + (segno - 1) / 2 - i / segno;  // rows from the bottom
+          if (x < 0 || y < 0 || x >= pixel || y >= pixel) continue;
+          int& colore = attesi[static_cast<size_t>(y) * pixel + x];
+          colore = std::max(colore, celle[static_cast<size_t>(riga) * pixel + colonna]);
+        }
+      }
+    }
+    const std::string testo = cartella.Leggi(svg);
+    EXPECT_EQ(testo.find("<title>"), std::string::npos);
+    std::smatch finestra;
+    ASSERT_TRUE(std::regex_search(
+        testo, finestra, std::regex("<rect id=\"finestra\" x=\"([0-9]+)\" y=\"([0-9]+)\"")));
+    const int x0 = std::stoi(finestra[1]), y0 = std::stoi(finestra[2]);
+    const Immagine disegno = Disegnata(cartella, svg);
+    const std::array<int, 3> colori[] = {{255, 255, 255}, {230, 159, 0}, {0, 114, 178}};
+    int diversi = 0;
+    // The frame's grey edges lie on the first and last row and column: there a mark covers them,
+    // and where none does they are neither of the two colours.
+    for (int y = 0; y < pixel; ++y) {
+      for (int x = 0; x < pixel; ++x) {
+        const int atteso = attesi[static_cast<size_t>(y) * pixel + x];
+        const std::array<int, 3> colore = disegno.Colore(x0 + x, y0 + pixel - 1 - y);
+        const bool bordo = x == 0 || y == 0 || x == pixel - 1 || y == pixel - 1;
+        const bool giusto = bordo && atteso == 0 ? colore != colori[1] && colore != colori[2]
+                                                 : colore == colori[atteso];
+        if (!giusto && ++diversi <= 5) {
+          ADD_FAILURE() << "cella " << x << ", " << y << ": attesa " << atteso;
+        }
+      }
+    }
+    EXPECT_EQ(diversi, 0);
+  }
 }
 
 // Bad input and output that cannot be written are told, and leave no picture and no temporary
@@ -252,6 +324,37 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
           [](Cartella c) {
             EXPECT_NE(c.Leggi("altro.svg").find(" 2 punti da 0 a 5<"), std::string::npos);
           }),
+      Caso(
+          "la copia di un file di una terna sola disegna il suo punto", {"copia.txt"}, "-", 0, "",
+          "copia.svg", [](Cartella c) { c.Scrivi("copia.txt", "3,4,5\n"); },
+          [](Cartella c) {
+            EXPECT_NE(c.Leggi("copia.svg").find(": 1 terna, 2 punti da 0 a 4<"), std::string::npos);
+          }),
+      Caso(
+          "una pipe vuota non da' un grafico, e quello che c'era resta", {"-o", "g.svg", "-"}, "-",
+          1,
+          "terne-grafico: da (ingresso standard) non e' arrivata nessuna terna: nessun grafico "
+          "scritto\n",
+          nullptr, [](Cartella c) { c.Scrivi("g.svg", "vecchio\n"); },
+          [](Cartella c) { EXPECT_EQ(c.Leggi("g.svg"), "vecchio\n"); }),
+      Caso(
+          "- > g.svg 2>&1: nel grafico nessun messaggio", {"-"}, "-", 0, "", nullptr, nullptr,
+          [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout .uscita"), 0); }, {.errori = "&1"},
+          "3,4,5\n"),
+      Caso("-o /dev/stderr 2>g.svg: nel grafico nessun messaggio",
+           {"-o", "/dev/stderr", "triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "g.svg", nullptr,
+           [](Cartella c) { EXPECT_EQ(Esegui(c, "xmllint --noout g.svg"), 0); },
+           {.errori = "g.svg"}),
+#ifndef TERNE_SANITIZZATO
+      Caso("--pixel=10000 in 60 MB", {"--pixel=10000", "triadiRettangole1-5.txt"}, "3,4,5\n", 0, "",
+           "triadiRettangole1-5.svg", nullptr, nullptr, {.memoria = 60000 * 1024}),
+      Caso(
+          "--pixel=10000 in 20 MB: nessun grafico, e quello che c'era resta",
+          {"--pixel=10000", "-o", "g.svg", "triadiRettangole1-5.txt"}, "3,4,5\n", 1,
+          "terne-grafico: memoria insufficiente per il grafico: nessun grafico scritto\n", nullptr,
+          [](Cartella c) { c.Scrivi("g.svg", "vecchio\n"); },
+          [](Cartella c) { EXPECT_EQ(c.Leggi("g.svg"), "vecchio\n"); }, {.memoria = 20000 * 1024}),
+#endif
       Caso("--opzione=valore e --", {"--pixel=31", "--", "-strano.txt"}, "-", 0, "", "-strano.svg",
            [](Cartella c) { c.Scrivi("-strano.txt", "3,4,5\n"); }),
       Caso(
@@ -315,7 +418,7 @@ TEST(Grafico, StandardOutputAndAFifoAreWrittenInPlace) {
     std::ofstream(cartella / "in.fifo") << dati;
     EXPECT_EQ(p.Attendi(), (dati.empty() ? 1 : 0) << 8);
   }
-  EXPECT_NE(cartella.Leggi("g.svg").find(">in.fifo: 1 terna, 0 punti da 0 a 3<"),
+  EXPECT_NE(cartella.Leggi("g.svg").find(">in.fifo: 1 terna, 2 punti da 0 a 4<"),
             std::string::npos);
   // An output FIFO whose reader comes only later is waited for, as the shell's > waits.
   mkfifo((cartella / "tardi.fifo").c_str(), 0600);

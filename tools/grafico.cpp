@@ -216,9 +216,7 @@ void scriviAssi(std::ostream& os, const Griglia& g, const Impaginazione& p) {
 void scriviCelle(std::ostream& os, const Griglia& g, const Impaginazione& p, Colore colore) {
   os << "<path id=\"" << (colore == kPrimitiva ? "primitive" : "multipli") << "\" fill=\""
      << (colore == kPrimitiva ? kBlu : kArancio) << "\" shape-rendering=\"crispEdges\" d=\"";
-  const auto accesa = [&](int riga, int colonna) {
-    return g.celle[static_cast<size_t>(riga) * g.pixel + colonna] == colore;
-  };
+  const auto accesa = [&](int riga, int colonna) { return g.colore(riga, colonna) == colore; };
   const int mezzo = (g.latoSegno - 1) / 2;
   int x = 0;
   int y = 0;
@@ -268,6 +266,12 @@ int Griglia::cella(std::uint64_t v) const {
 }
 
 bool leggiTerne(std::istream& in, std::vector<Terna>& terne, std::string& errore) {
+  return leggiTerne(
+      in, [&terne](const Terna& t) { terne.push_back(t); }, errore);
+}
+
+bool leggiTerne(std::istream& in, const std::function<void(const Terna&)>& prendi,
+                std::string& errore) {
   std::string riga;
   bool lunga = false;
   for (long numero = 1; leggiRigaLimitata(in, riga, kRigaMassima, lunga); ++numero) {
@@ -279,7 +283,7 @@ bool leggiTerne(std::istream& in, std::vector<Terna>& terne, std::string& errore
                (lunga ? "\" (riga troppo lunga)" : "\"");
       return false;
     }
-    terne.push_back(terna);
+    prendi(terna);
   }
   if (in.bad()) errore = "lettura non riuscita";
   return !in.bad();
@@ -305,34 +309,55 @@ std::uint64_t latoDalNome(const std::string& percorso) {
   return n;
 }
 
+void LatoDalleTerne::aggiungi(const Terna& t) {
+  minoreMassimo_ = std::max(minoreMassimo_, t.minore);
+  if (maggioreMinimo_ == 0 || t.maggiore < maggioreMinimo_) maggioreMinimo_ = t.maggiore;
+}
+
 std::uint64_t latoDalleTerne(const std::vector<Terna>& terne) {
-  std::uint64_t lato = 0;
-  for (const Terna& t : terne) lato = std::max(lato, t.minore);
-  return lato;
+  LatoDalleTerne lato;
+  for (const Terna& t : terne) lato.aggiungi(t);
+  return lato.lato();
+}
+
+Griglia::Griglia(std::uint64_t lato_, int pixel_)
+    : lato(lato_),
+      pixel(pixel_),
+      celle_((static_cast<std::size_t>(pixel_) * static_cast<std::size_t>(pixel_) + 3) / 4, 0) {}
+
+void Griglia::aggiungi(const Terna& t) {
+  if (t.minore > lato || t.maggiore > lato) return;
+  punti += 2;
+  const Colore colore = t.primitiva() ? kPrimitiva : kMultipla;
+  // The titles are kept while the points are few; past that, never again.
+  const bool conTitolo = punti <= kPuntiConTitolo;
+  if (!conTitolo) segni.clear();
+  for (const auto& [x, y] : {std::pair{t.minore, t.maggiore}, {t.maggiore, t.minore}}) {
+    const std::size_t i = static_cast<std::size_t>(cella(y)) * static_cast<std::size_t>(pixel) +
+                          static_cast<std::size_t>(cella(x));
+    const int spostamento = static_cast<int>(2 * (i % 4));
+    const auto prima = static_cast<Colore>((celle_[i / 4] >> spostamento) & 3);
+    accese += prima == kVuota;
+    if (colore > prima) {  // a primitive over a multiple
+      celle_[i / 4] = static_cast<std::uint8_t>((celle_[i / 4] & ~(3 << spostamento)) |
+                                                (colore << spostamento));
+    }
+    if (conTitolo) {
+      segni.push_back({cella(x), cella(y), colore,
+                       conMigliaia(t.minore) + ", " + conMigliaia(t.maggiore) + ", " +
+                           conMigliaia(t.ipotenusa)});
+    }
+  }
+}
+
+void Griglia::concludi() {
+  latoSegno = latoDelSegno(punti, pixel);
 }
 
 Griglia disegna(const std::vector<Terna>& terne, std::uint64_t lato, int pixel) {
-  Griglia g;
-  g.lato = lato;
-  g.pixel = pixel;
-  g.celle.assign(static_cast<size_t>(pixel) * pixel, kVuota);
-  for (const Terna& t : terne) {
-    g.punti += (t.minore <= lato && t.maggiore <= lato) ? 2 : 0;
-  }
-  const bool conTitolo = g.punti <= kPuntiConTitolo;
-  for (const Terna& t : terne) {
-    if (t.minore > lato || t.maggiore > lato) continue;
-    const Colore colore = t.primitiva() ? kPrimitiva : kMultipla;
-    const std::string terna =
-        conMigliaia(t.minore) + ", " + conMigliaia(t.maggiore) + ", " + conMigliaia(t.ipotenusa);
-    for (const auto& [x, y] : {std::pair{t.minore, t.maggiore}, {t.maggiore, t.minore}}) {
-      Colore& cella = g.celle[static_cast<size_t>(g.cella(y)) * pixel + g.cella(x)];
-      g.accese += cella == kVuota;
-      cella = std::max(cella, colore);
-      if (conTitolo) g.segni.push_back({g.cella(x), g.cella(y), colore, terna});
-    }
-  }
-  g.latoSegno = latoDelSegno(g.punti, pixel);
+  Griglia g(lato, pixel);
+  for (const Terna& t : terne) g.aggiungi(t);
+  g.concludi();
   return g;
 }
 

@@ -11,8 +11,10 @@
 // browser shows under the pointer.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -38,12 +40,26 @@ constexpr std::size_t kRigaMassima = 100;
 // another form, with `errore` naming it and quoting a short excerpt in which every byte that is
 // not printable ASCII is written as \xNN.
 bool leggiTerne(std::istream& in, std::vector<Terna>& terne, std::string& errore);
+// The same, each triple handed to `prendi` as it is read, none kept.
+bool leggiTerne(std::istream& in, const std::function<void(const Terna&)>& prendi,
+                std::string& errore);
 
 // N of a name "triadiRettangoleM-N.txt" (folders before it are ignored); 0 for any other name.
 std::uint64_t latoDalNome(const std::string& percorso);
 
-// The range that the triples cover when no name tells it: their largest shorter leg, which is
-// N for the file of a search of M … N whenever leg N gave a triple of its own; 0 for none.
+// The window that triples give when no name tells it: their largest shorter leg, which is N for
+// the file of a search of M … N whenever leg N is the shorter leg of one of its triples, raised
+// to their smallest longer leg where that is more, so that the window always holds a point of
+// the file; 0 for none. Taken one triple at a time.
+class LatoDalleTerne {
+ public:
+  void aggiungi(const Terna& t);
+  std::uint64_t lato() const { return std::max(minoreMassimo_, maggioreMinimo_); }
+
+ private:
+  std::uint64_t minoreMassimo_ = 0;
+  std::uint64_t maggioreMinimo_ = 0;  // 0 while no triple came
+};
 std::uint64_t latoDalleTerne(const std::vector<Terna>& terne);
 
 // The limits that keep every cell computation within 64 bits.
@@ -62,21 +78,38 @@ struct Segno {
   std::string terna;  // "6, 8, 10"
 };
 
-struct Griglia {
-  std::uint64_t lato = 0;
-  int pixel = 0;
-  std::vector<Colore> celle;  // row by row from the bottom, pixel × pixel cells
-  std::uint64_t punti = 0;    // points inside the window, a point for every occurrence
-  std::uint64_t accese = 0;   // the cells they ink
-  int latoSegno = 1;          // of the square mark of a point, in cells
-  std::vector<Segno> segni;   // every point, when there are at most kPuntiConTitolo
+// The cells of the window, inked one triple at a time: two bits a cell, so that 10000 × 10000
+// cells take 25 MB.
+class Griglia {
+ public:
+  // Every cell empty. REQUIRES: 1 <= lato <= kLatoMassimo, 1 <= pixel <= kPixelMassimo.
+  Griglia(std::uint64_t lato, int pixel);
+  // Inks the cells of the points (a, b) and (b, a) of the triple that lie in the window.
+  void aggiungi(const Terna& t);
+  // After the last triple: the size of the marks, and the titles kept only for few points.
+  void concludi();
 
+  // The colour of a cell, rows from the bottom.
+  Colore colore(int riga, int colonna) const {
+    const std::size_t i = static_cast<std::size_t>(riga) * static_cast<std::size_t>(pixel) +
+                          static_cast<std::size_t>(colonna);
+    return static_cast<Colore>((celle_[i / 4] >> (2 * (i % 4))) & 3);
+  }
   // The cell of value v on either axis. REQUIRES: v <= lato.
   int cella(std::uint64_t v) const;
+
+  std::uint64_t lato = 0;
+  int pixel = 0;
+  std::uint64_t punti = 0;   // points inside the window, a point for every occurrence
+  std::uint64_t accese = 0;  // the cells they ink
+  int latoSegno = 1;         // of the square mark of a point, in cells
+  std::vector<Segno> segni;  // every point, when there are at most kPuntiConTitolo
+
+ private:
+  std::vector<std::uint8_t> celle_;  // four cells a byte, row by row from the bottom
 };
 
-// Inks the cells of the points (a, b) and (b, a) of every triple that lie in the window.
-// REQUIRES: 1 <= lato <= kLatoMassimo, 1 <= pixel <= kPixelMassimo.
+// A Griglia with every triple added, concluded.
 Griglia disegna(const std::vector<Terna>& terne, std::uint64_t lato, int pixel);
 
 // Where the parts of the picture lie, in SVG units (one per cell): margins wide enough for the

@@ -6,8 +6,11 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +40,8 @@ const char kUso[] =
     "Opzioni:\n"
     "  --lato=L       la finestra va da 0 a L (normalmente N, dal nome\n"
     "                 triadiRettangoleM-N.txt; per altri nomi e per -, il cateto\n"
-    "                 minore piu' grande delle terne)\n"
+    "                 minore piu' grande delle terne, o il maggiore piu' piccolo\n"
+    "                 se e' di piu')\n"
     "  --pixel=P      la finestra e' di P x P pixel (normalmente 1000, al massimo\n"
     "                 10000); i punti sullo stesso pixel sono disegnati una volta\n"
     "  -o, --output=FILE.svg\n"
@@ -104,48 +108,111 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   return -1;
 }
 
-}  // namespace
+// Reads the whole input, each triple handed to `prendi`. False after the message that says why
+// it could not.
+bool leggi(Ingresso& ingresso, const std::string& nome,
+           const std::function<void(const grafico::Terna&)>& prendi) {
+  std::string errore;
+  if (!grafico::leggiTerne(ingresso.flusso(), prendi, errore) && ingresso.erroreLettura() == 0) {
+    avvisa(kProgramma, nome + ", " + errore);
+    return false;
+  }
+  if (const int e = ingresso.erroreLettura()) {
+    avvisa(kProgramma, "impossibile leggere " + nome + ": " + motivoErrore(e));
+    return false;
+  }
+  return true;
+}
 
-int main(int argc, char** argv) {
-  apriDescrittoriStandard();
-  std::signal(SIGXFSZ, SIG_IGN);  // a picture beyond the size limit is a failed write, told so
-  Opzioni o;
-  const int esito = leggiRichiesta(argc, argv, o);
-  if (esito >= 0) return esito;
+// What the picture is drawn from.
+struct Disegno {
+  std::optional<grafico::Griglia> griglia;  // none after a message
+  long long terne = 0;
+};
+
+// The window from the options, the name or the triples, and every triple inked. A named regular
+// file is read twice when its triples give the window, so that none is kept; any other input
+// keeps them until the window is known.
+Disegno disegna(const Opzioni& o, Ingresso& ingresso, const std::string& nome) {
+  Disegno d;
+  const bool standard = o.ingresso == "-";
+  std::uint64_t lato = o.lato != 0 ? o.lato : standard ? 0 : grafico::latoDalNome(o.ingresso);
+  const bool dalleTerne = lato == 0;
+  const bool rileggibile = !standard && S_ISREG(ingresso.stato().st_mode);
+  std::vector<grafico::Terna> tenute;
+  if (dalleTerne) {
+    grafico::LatoDalleTerne finestra;
+    const auto prendi = [&](const grafico::Terna& t) {
+      finestra.aggiungi(t);
+      ++d.terne;
+      if (!rileggibile) tenute.push_back(t);
+    };
+    if (!leggi(ingresso, nome, prendi)) return d;
+    lato = std::clamp<std::uint64_t>(finestra.lato(), 1, grafico::kLatoMassimo);
+  }
+  grafico::Griglia g(lato, o.pixel);
+  if (dalleTerne && !rileggibile) {
+    for (const grafico::Terna& t : tenute) g.aggiungi(t);
+  } else {
+    if (dalleTerne) {  // the second reading, from the start
+      ingresso.flusso().clear();
+      if (!ingresso.flusso().seekg(0)) {
+        avvisa(kProgramma, "impossibile leggere " + nome + " di nuovo dall'inizio");
+        return d;
+      }
+      d.terne = 0;
+    }
+    const auto prendi = [&](const grafico::Terna& t) {
+      g.aggiungi(t);
+      ++d.terne;
+    };
+    if (!leggi(ingresso, nome, prendi)) return d;
+  }
+  g.concludi();
+  d.griglia.emplace(std::move(g));
+  return d;
+}
+
+// True when the picture would go to the very file of standard error, a terminal apart: nothing
+// else may be written there.
+bool sulloStandardError(const std::string& uscita) {
+  Uscita u;
+  struct stat errori;
+  if (trovaUscita(uscita, u) != 0 || fstat(STDERR_FILENO, &errori) != 0 ||
+      isatty(STDERR_FILENO) != 0) {
+    return false;
+  }
+  return (u.tipo != Uscita::Tipo::kFile || u.esiste) && stessoFile(u.stato, errori);
+}
+
+int disegnaEScrivi(const Opzioni& o) {
   const bool standard = o.ingresso == "-";
   const auto ingresso = standard ? std::make_unique<Ingresso>(STDIN_FILENO)
                                  : std::make_unique<Ingresso>(o.ingresso.c_str(), false);
   const std::string nome = nomeMostrato(o.ingresso, true);
-  std::vector<grafico::Terna> terne;
-  std::string errore;
-  if (ingresso->errore() == 0 && !grafico::leggiTerne(ingresso->flusso(), terne, errore) &&
-      ingresso->erroreLettura() == 0) {
-    avvisa(kProgramma, nome + ", " + errore);
-    return 1;
-  }
-  if (const int e = ingresso->errore() != 0 ? ingresso->errore() : ingresso->erroreLettura()) {
+  if (const int e = ingresso->errore()) {
     avvisa(kProgramma, "impossibile leggere " + nome + ": " + motivoErrore(e));
     return 1;
   }
-  // A writer that wrote nothing: no picture, least of all one over an earlier picture.
-  if (!standard && terne.empty() && S_ISFIFO(ingresso->stato().st_mode)) {
+  const Disegno d = disegna(o, *ingresso, nome);
+  if (!d.griglia) return 1;
+  // A writer that wrote nothing, through a FIFO or a pipe: no picture, least of all one over an
+  // earlier picture.
+  if (d.terne == 0 && S_ISFIFO(ingresso->stato().st_mode)) {
     avvisa(kProgramma, "da " + nome + " non e' arrivata nessuna terna: nessun grafico scritto");
     return 1;
   }
-  // A file renamed, or piped, draws the window of its original: the range its triples cover.
-  std::uint64_t lato = o.lato != 0 ? o.lato : standard ? 0 : grafico::latoDalNome(o.ingresso);
-  if (lato == 0) lato = grafico::latoDalleTerne(terne);
-  lato = std::clamp<std::uint64_t>(lato, 1, grafico::kLatoMassimo);
-  const grafico::Griglia g = grafico::disegna(terne, lato, o.pixel);
+  const grafico::Griglia& g = *d.griglia;
   const std::string titolo = standard ? nome : fs::path(o.ingresso).filename().string();
   GestoriInterruzione gestori;  // a stop removes the temporary file before the program ends
-  const int e = scriviFile(
-      o.uscita, [&](std::ostream& os) { grafico::scriviSvg(os, g, titolo, terne.size()); },
-      {.daLeggere = &ingresso->stato()});
+  const int e = scriviFile(o.uscita,
+                           [&](std::ostream& os) {
+                             grafico::scriviSvg(os, g, titolo, static_cast<std::size_t>(d.terne));
+                           },
+                           {.daLeggere = &ingresso->stato()});
   if (e == 0) {
     if (!o.silenzioso) {
-      avvisa(kProgramma, nomeMostrato(o.uscita, false) + ": " +
-                             quanteTerne(static_cast<long long>(terne.size())) + ", " +
+      avvisa(kProgramma, nomeMostrato(o.uscita, false) + ": " + quanteTerne(d.terne) + ", " +
                              conMigliaia(g.punti) + (g.punti == 1 ? " punto" : " punti"));
     }
     return 0;
@@ -156,4 +223,22 @@ int main(int argc, char** argv) {
   }
   avvisa(kProgramma, scritturaNonRiuscita(o.uscita, e));
   return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  apriDescrittoriStandard();
+  std::signal(SIGXFSZ, SIG_IGN);  // a picture beyond the size limit is a failed write, told so
+  Opzioni o;
+  const int esito = leggiRichiesta(argc, argv, o);
+  if (esito >= 0) return esito;
+  // Where the picture goes to standard error's file, the exit code alone tells how it went.
+  if (sulloStandardError(o.uscita)) std::cerr.setstate(std::ios::badbit);
+  try {
+    return disegnaEScrivi(o);
+  } catch (const std::bad_alloc&) {
+    avvisa(kProgramma, "memoria insufficiente per il grafico: nessun grafico scritto");
+    return 1;
+  }
 }
