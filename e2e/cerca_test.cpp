@@ -347,6 +347,21 @@ TEST(Cerca, CommandLine) {
   EXPECT_EQ(cartella.Leggi("numeriPrimi.txt"), primi);
 }
 
+// A hint's command is one line, whatever its length, and runs as pasted: the folder quoted, and
+// terne-prepara by its path where PATH does not find it, as after ./avvia.
+TEST(Cerca, AHintPastedAsShownRuns) {
+  CartellaProva cartella("suggerimento", false);
+  const std::string nome = "Le mie terne, in una cartella dal nome abbastanza lungo";
+  std::filesystem::create_directory(cartella / nome);
+  Processo p(CERCA_BIN, cartella.percorso, {"-C", nome, "1", "20"}, {.preparaFuoriDalPath = true});
+  EXPECT_EQ(p.Attendi(), 1 << 8);
+  const std::string errori = cartella.Leggi(".errori");
+  const std::string comando = errori.substr(errori.rfind("\n  ", errori.size() - 2) + 3);
+  EXPECT_EQ(comando, std::string(PREPARA_BIN) + " '" + nome + "'\n") << errori;
+  EXPECT_EQ(Esegui(cartella, comando.substr(0, comando.size() - 1) + " >/dev/null"), 0);
+  EXPECT_EQ(Processo(CERCA_BIN, cartella.percorso, {"-q", "-C", nome, "1", "20"}).Attendi(), 0);
+}
+
 // A descriptor of the standard three that is closed at start takes no file's place: what the
 // program would say there never lands in the results file.
 TEST(Cerca, AClosedStandardErrorTakesNoFilesPlace) {

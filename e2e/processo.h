@@ -57,6 +57,9 @@ struct Opzioni {
   int chiudiUscitaDopo = -1;  // standard output is a pipe the test closes after those lines
   rlim_t memoria = 0;         // a limit on the address space, in bytes
   rlim_t limiteFile = 0;      // a limit on the size of the files it writes, in bytes
+  // terne-prepara is not on PATH, as after ./avvia; otherwise the folder of the one built is
+  // first on PATH, so that the hints name it bare.
+  bool preparaFuoriDalPath = false;
 };
 
 // A program started in a folder, its standard output and error captured in files there.
@@ -220,6 +223,11 @@ class Processo {
   }
   // In the child, before the program starts.
   static void Prepara(const Opzioni& o) {
+    if (!o.preparaFuoriDalPath) {
+      const char* path = std::getenv("PATH");
+      const std::string strumenti = std::filesystem::path(PREPARA_BIN).parent_path().string();
+      setenv("PATH", (strumenti + ":" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
+    }
     std::string preload;
     if (o.senzaPausa) preload = SENZA_PAUSA_LIB;
     const bool guasti = o.limiteScrittura >= 0 || o.fermaDopo >= 0 || o.fsyncGuasto != nullptr ||

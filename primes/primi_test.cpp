@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "sistema/motivi.h"
+#include "sistema/opzioni.h"
+#include "sistema/opzioni.h"
 
 namespace {
 
@@ -227,8 +229,8 @@ TEST_F(FilePrimi, PhaseMessagesNameTheTopOfTheRange) {
   EXPECT_EQ(out.str(),
             "\n Il file numeriPrimi.txt non e'  stato trovato. Creare prima il file "
             "numeriPrimi.txt. Inserire un carattere e premere invio per terminare... ");
-  EXPECT_EQ(err.str(),
-            "terne: per creare numeriPrimi.txt, nella cartella di lavoro:\n  terne-prepara\n");
+  EXPECT_EQ(err.str(), "terne: per creare numeriPrimi.txt, nella cartella di lavoro:\n  " +
+                           comandoPrepara() + "\n");
   rilasciaLista(primi);
   std::ofstream("numeriPrimi.txt") << "2\t3\t5\t7\t11\n";
   out.str("");

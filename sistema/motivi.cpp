@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "sistema/opzioni.h"
+
 namespace {
 
 struct Motivo {
@@ -76,7 +78,7 @@ bool daTogliere(int motivo) {
 }
 
 std::string comePreparare(const char* nome, int motivo) {
-  const std::string comando = ", nella cartella di lavoro:\n  terne-prepara";
+  const std::string comando = ", nella cartella di lavoro:\n  " + comandoPrepara();
   if (motivo == ENOENT) return "per creare " + std::string(nome) + comando;
   if (daTogliere(motivo)) return "spostare o rimuovere " + std::string(nome) + ", poi" + comando;
   return "per preparare di nuovo " + std::string(nome) + comando;

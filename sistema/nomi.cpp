@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -100,6 +101,32 @@ std::size_t larghezza(std::string_view testo) {
   return n;
 }
 
+// The blanks at which a line may be broken: not those inside a quoted word ('…' or $'…' after a
+// blank, as perShell and the usage messages write it), which a break would change. An
+// apostrophe inside an Italian word (e', c'era) opens nothing.
+std::vector<bool> taglioPossibile(const std::string& riga) {
+  std::vector<bool> possibile(riga.size(), false);
+  enum { kFuori, kApici, kDollaro } stato = kFuori;
+  for (std::size_t i = 0; i < riga.size(); ++i) {
+    const char c = riga[i];
+    const bool inizioParola =
+        i == 0 || riga[i - 1] == ' ' || (i >= 2 && riga.compare(i - 2, 2, "\\'") == 0);
+    if (stato == kFuori) {
+      possibile[i] = c == ' ';
+      if (c == '\'' && inizioParola) stato = kApici;
+      if (c == '$' && inizioParola && i + 1 < riga.size() && riga[i + 1] == '\'') {
+        stato = kDollaro;
+        ++i;
+      }
+    } else if (stato == kDollaro && c == '\\') {
+      ++i;  // an escaped character, a quote among them
+    } else if (c == '\'') {
+      stato = kFuori;
+    }
+  }
+  return possibile;
+}
+
 }  // namespace
 
 std::string aCapo(std::string_view testo) {
@@ -110,12 +137,19 @@ std::string aCapo(std::string_view testo) {
     testo.remove_prefix(fine);
     const bool finita = riga.back() == '\n';
     if (finita) riga.pop_back();
-    // At its last blank within the width, or else at its first; never at a blank it starts with.
+    // At its last blank within the width, or else at its first; never at a blank it starts with,
+    // nor inside a quoted word.
     for (std::size_t inizio = 0; larghezza(riga) > kColonne; inizio = 2) {
-      std::size_t taglio = riga.find(' ', inizio + 1);
+      const std::vector<bool> possibile = taglioPossibile(riga);
+      const auto dopo = [&](std::size_t da) {
+        const auto b =
+            std::find(possibile.begin() + static_cast<std::ptrdiff_t>(da), possibile.end(), true);
+        return b == possibile.end() ? std::string::npos
+                                    : static_cast<std::size_t>(b - possibile.begin());
+      };
+      std::size_t taglio = dopo(inizio + 1);
       for (std::size_t b = taglio;
-           b != std::string::npos && larghezza(riga.substr(0, b)) <= kColonne;
-           b = riga.find(' ', b + 1)) {
+           b != std::string::npos && larghezza(riga.substr(0, b)) <= kColonne; b = dopo(b + 1)) {
         taglio = b;
       }
       if (taglio == std::string::npos) break;
@@ -126,6 +160,13 @@ std::string aCapo(std::string_view testo) {
     if (finita) righe += '\n';
   }
   return righe;
+}
+
+std::string aCapoConComando(std::string_view testo, std::string_view comando) {
+  std::string righe = aCapo(testo);
+  const std::size_t ultima = righe.rfind('\n') + 1;  // 0 when there is one line
+  const bool sta = larghezza(righe.substr(ultima)) + 1 + larghezza(comando) <= kColonne;
+  return righe + (sta ? " " : "\n  ") + std::string(comando) + "\n";
 }
 
 std::string raggruppaMigliaia(const std::string& cifre) {

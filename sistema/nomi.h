@@ -28,6 +28,11 @@ std::string nomeMostrato(const std::string& nome, bool ingresso);
 // and each line it goes on to starts with two blanks.
 std::string aCapo(std::string_view testo);
 
+// A message ending with a command to paste: the text as aCapo breaks it (without a line end),
+// then the command on its last line where it fits there, otherwise on a line of its own after
+// two blanks, whole whatever its length, so that the line pasted runs it; and a line end.
+std::string aCapoConComando(std::string_view testo, std::string_view comando);
+
 // The decimal digits of a number, a minus sign perhaps before them, grouped by thousands.
 std::string raggruppaMigliaia(const std::string& cifre);
 

@@ -1,10 +1,13 @@
 #include "sistema/opzioni.h"
 
 #include <getopt.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string_view>
 
@@ -43,6 +46,31 @@ const char* versione() {
 
 void avvisa(const char* programma, const std::string& testo) {
   std::cerr << aCapo(std::string(programma) + ": " + testo + "\n");
+}
+
+void avvisa(const char* programma, const std::string& testo, const std::string& comando) {
+  std::cerr << aCapoConComando(std::string(programma) + ": " + testo, comando);
+}
+
+std::string comandoPrepara() {
+  constexpr char kNome[] = "terne-prepara";
+  const char* percorso = std::getenv("PATH");
+  std::string_view cartelle = percorso != nullptr ? percorso : "";
+  while (!cartelle.empty()) {
+    const std::size_t fine = std::min(cartelle.find(':'), cartelle.size());
+    const std::string cartella(cartelle.substr(0, fine));
+    cartelle.remove_prefix(std::min(fine + 1, cartelle.size()));
+    if (!cartella.empty() && access((cartella + "/" + kNome).c_str(), X_OK) == 0) return kNome;
+  }
+  char eseguibile[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", eseguibile, sizeof eseguibile);
+  if (n <= 0) return kNome;
+  const std::filesystem::path qui =
+      std::filesystem::path(std::string(eseguibile, static_cast<std::size_t>(n))).parent_path();
+  for (const auto& accanto : {qui / kNome, qui.parent_path() / "tools" / kNome}) {
+    if (access(accanto.c_str(), X_OK) == 0) return perShell(accanto.lexically_normal().string());
+  }
+  return kNome;
 }
 
 int usoSbagliato(const Comando& comando, const std::string& perche) {

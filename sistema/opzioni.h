@@ -46,6 +46,14 @@ const char* versione();
 // A message on standard error, "PROGRAMMA: TESTO", within 80 columns (aCapo).
 void avvisa(const char* programma, const std::string& testo);
 
+// A message that ends with a command to paste, on standard error, as aCapoConComando breaks it.
+void avvisa(const char* programma, const std::string& testo, const std::string& comando);
+
+// The command that runs terne-prepara as the user types it: its bare name where PATH finds it,
+// otherwise its path beside the running program (in the same folder, or in ../tools, where the
+// build puts it beside terne's driver/), quoted for the shell; the bare name when neither has it.
+std::string comandoPrepara();
+
 // Wrong usage told on standard error: "PROGRAMMA: PERCHE'", the usage line and the hint to
 // --help. Returns 2, the exit code of wrong usage.
 int usoSbagliato(const Comando& comando, const std::string& perche);

@@ -203,7 +203,19 @@ TEST(Nomi, NamesAreShownSafelyAndQuotedForTheShell) {
   for (const auto& c : casi) {
     EXPECT_EQ(leggibile(c.nome), c.leggibile) << c.nome;
     EXPECT_EQ(perShell(c.nome), c.perShell) << c.nome;
+    // A quoted word across the 80th column is never broken, in a message or in its command.
+    const std::string parola = perShell(c.nome + " con altre parole dentro");
+    const std::string testo = "l'inizio: e' " + std::string(60, 'x') + " " + parola + " fine";
+    EXPECT_NE(aCapo(testo).find(parola), std::string::npos) << aCapo(testo);
+    const std::string comando = "terne-prepara " + parola;
+    const std::string righe = aCapoConComando(testo, comando);
+    const std::string ultima = righe.substr(righe.rfind('\n', righe.size() - 2) + 1);
+    EXPECT_TRUE(ultima == "  " + comando + "\n" ||
+                (ultima.ends_with(" " + comando + "\n") && ultima.size() <= 80))
+        << righe;
   }
+  EXPECT_EQ(aCapoConComando("a: prepararlo con:", "terne-prepara"),
+            "a: prepararlo con: terne-prepara\n");
 }
 
 }  // namespace

@@ -132,9 +132,10 @@ std::string inCartella(const Richiesta& r) {
 }
 
 // How to mend an input file that is missing, unreadable or damaged: prepare it (again), once
-// what stands at its name is moved away where terne-prepara would not replace it.
+// what stands at its name is moved away where terne-prepara would not replace it; the command
+// follows.
 std::string rimedio(int motivo, const std::string& prepararlo) {
-  const std::string comando = prepararlo + " con: terne-prepara";
+  const std::string comando = prepararlo + " con:";
   if (daTogliere(motivo)) return ". Spostarlo o rimuoverlo, poi " + comando;
   return ". P" + comando.substr(1);
 }
@@ -194,7 +195,11 @@ bool caricaIngressi(const Richiesta& r, _myElement* primi, Combinatorial (&tabel
   std::string guasto = guastoPrimi(r, primi);
   if (guasto.empty() && !r.tutte) guasto = guastoTabelle(tabelle);
   if (guasto.empty()) return true;
-  avvisa(kProgramma, guasto + inCartella(r));
+  if (guasto.ends_with(" con:")) {  // a file to prepare, with the command that does it
+    avvisa(kProgramma, guasto, comandoPrepara() + inCartella(r));
+  } else {
+    avvisa(kProgramma, guasto);
+  }
   return false;
 }
 
