@@ -140,6 +140,9 @@ int concludi(const FineRicerca& fine, const stringa& nome, Corsa& corsa) {
   if (fine.causa == Causa::kSegnale && !guasto && salvato) {
     avvisaInterruzione(fine.ultimo, contenuto, out);
   }
+  if (fine.causa == Causa::kCompleta && !guasto && salvato) {
+    corsa.err << aCapo("terne: le terne trovate sono nel file " + dove + "\n") << std::flush;
+  }
   const bool fermata = fine.causa == Causa::kSegnale || fine.causa == Causa::kConsole;
   if (!fermata) attesaFinale(corsa);
   if (!out) {

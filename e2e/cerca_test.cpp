@@ -150,6 +150,14 @@ TEST(Cerca, EveryFaultIsToldWithItsExitCode) {
              },
              nullptr, {"-q", "6", "8"}),
       Guasto(
+          "terne-cerca < triadiRettangole6-8.txt vuoto: il file e' il suo",
+          [](const CartellaProva& c) { c.Scrivi("triadiRettangole6-8.txt", ""); }, "",
+          {.ingresso = "triadiRettangole6-8.txt"}, 0,
+          [](const Processo&, const CartellaProva& c) {
+            EXPECT_EQ(c.Leggi("triadiRettangole6-8.txt"), "6,8,10\n8,15,17\n");
+          },
+          nullptr, {"-q", "6", "8"}),
+      Guasto(
           "terne-cerca -o sul file dell'ingresso standard (0<>): conservato come copia",
           [](const CartellaProva& c) { c.Scrivi("nota.txt", "nota\n"); }, "",
           {.ingresso = "nota.txt"}, 0,

@@ -285,6 +285,11 @@ inline Esito Terne(const CartellaProva& cartella, const std::string& ingresso,
   return {p.Uscita(), (stato >= 0 && WIFEXITED(stato)) ? WEXITSTATUS(stato) : -1};
 }
 
+// terne's line on standard error at the end of a search that wrote every triple.
+inline std::string Trovate(const std::string& nome) {
+  return "terne: le terne trovate sono nel file " + nome + "\n";
+}
+
 // terne's line on standard error that tells how to prepare an input file again.
 inline std::string Prepararlo(const std::string& nome) {
   return "terne: per preparare di nuovo " + nome + ", nella cartella di lavoro: terne-prepara\n";

@@ -65,7 +65,7 @@ TEST(Terne, SmallRangesPrintEveryNewTripleAndWriteTheResultsFile) {
   };
   for (const auto& c : casi) {
     CartellaProva cartella("piccoli");
-    const Esito e = Terne(cartella, c.ingresso, {}, c.errori);
+    const Esito e = Terne(cartella, c.ingresso, {}, c.errori + Trovate(c.file));
     EXPECT_EQ(e.codice, 0) << c.ingresso;
     EXPECT_EQ(e.uscita, c.console) << c.ingresso;
     EXPECT_EQ(cartella.Leggi(c.file), c.risultati) << c.ingresso;
@@ -78,23 +78,29 @@ TEST(Terne, PromptsComeBackUntilTheAnswerIsInRange) {
     const char* nome;
     std::string ingresso;
     std::string console;
+    std::string errori = "";
   } casi[] = {
-      {"zero e riga vuota", "0\n\n7\n7\nx\n", Inizio(3) + testi::Tabelle() + testi::kChiusura},
-      {"x7", "x7\n7\nx\n", Inizio(2) + testi::Tabelle() + testi::kChiusura},
+      {"zero e riga vuota", "0\n\n7\n7\nx\n", Inizio(3) + testi::Tabelle() + testi::kChiusura,
+       Trovate("triadiRettangole7-7.txt")},
+      {"x7", "x7\n7\nx\n", Inizio(2) + testi::Tabelle() + testi::kChiusura,
+       Trovate("triadiRettangole7-7.txt")},
       {"oltre il massimo", "65536\n7\n99999999999\n7\nx\n",
        testi::Banner() + testi::kDomandaM + massimo + testi::kDomandaM + testi::kDomandaN +
-           massimo + testi::kDomandaN + testi::Tabelle() + testi::kChiusura},
+           massimo + testi::kDomandaN + testi::Tabelle() + testi::kChiusura,
+       Trovate("triadiRettangole7-7.txt")},
       {"quaranta cifre", std::string(40, '9') + "\n7\n7\nx\n",
        testi::Banner() + testi::kDomandaM + massimo + testi::kDomandaM + testi::kDomandaN +
-           testi::Tabelle() + testi::kChiusura},
+           testi::Tabelle() + testi::kChiusura,
+       Trovate("triadiRettangole7-7.txt")},
       {"fine dell'ingresso a M", "", Inizio(1, 0) + "\n"},
       {"fine dell'ingresso a N", "5\n", Inizio() + "\n"},
-      {"fine dell'ingresso dopo N", "7\n7", Inizio() + testi::Tabelle() + testi::kChiusura},
+      {"fine dell'ingresso dopo N", "7\n7", Inizio() + testi::Tabelle() + testi::kChiusura,
+       Trovate("triadiRettangole7-7.txt")},
       {"fine dell'ingresso dopo valori fuori", "0\n0", Inizio(2, 0) + "\n"},
   };
   for (const auto& c : casi) {
     CartellaProva cartella("domande");
-    const Esito e = Terne(cartella, c.ingresso);
+    const Esito e = Terne(cartella, c.ingresso, {}, c.errori);
     EXPECT_EQ(e.codice, 0) << c.nome;
     EXPECT_EQ(e.uscita, c.console) << c.nome;
   }
@@ -126,7 +132,9 @@ TEST(Terne, EveryByteOnStandardInputIsHandled) {
   for (int b = 0; b < 256; ++b) ogniByte += static_cast<char>(b);
   for (const std::string& ingresso : {ogniByte, "7\n" + ogniByte, "7\n7\n" + ogniByte}) {
     CartellaProva cartella("byte");
-    const Esito e = Terne(cartella, ingresso);
+    const bool completa = ingresso.rfind("7\n7\n", 0) == 0;
+    const Esito e =
+        Terne(cartella, ingresso, {}, completa ? Trovate("triadiRettangole7-7.txt") : "");
     EXPECT_EQ(e.codice, 0);
     EXPECT_EQ(e.uscita.rfind(testi::Banner(), 0), 0u);
   }
@@ -179,9 +187,9 @@ TEST(Terne, PrimeTableFaultsEndTheRunAfterOneAnswer) {
       Caso("M e N al massimo ammesso", "2\t3\n", "65535\n65535\nx\n",
            Inizio() + PrimiInsufficienti(65535), prepararlo),
       Caso("lettere e campi vuoti", "2\t3\t\tcinque\t5\t7\n11\n", "6\n8\nx\n",
-           Completa(Terna(8, 6, 10) + Terna(15, 8, 17)), ""),
+           Completa(Terna(8, 6, 10) + Terna(15, 8, 17)), Trovate("triadiRettangole6-8.txt")),
       Caso("CRLF", "2\r\n3\r\n5\r\n7\r\n11\r\n", "6\n8\nx\n",
-           Completa(Terna(8, 6, 10) + Terna(15, 8, 17)), ""),
+           Completa(Terna(8, 6, 10) + Terna(15, 8, 17)), Trovate("triadiRettangole6-8.txt")),
       Caso("una cifra cambiata", PrimiCambiati("3", "9"), "1\n40\nx\n", Inizio() + danneggiato,
            prepararlo),
       Caso("un primo svuotato", PrimiCambiati("7", ""), "1\n40\nx\n", Inizio() + danneggiato,
@@ -481,18 +489,19 @@ TEST(Guasti, EveryFailureIsToldAndTheFileKeepsWholeLegs) {
                              "ripetere l'operazione. Inserire un carattere e premere invio "
                              "per terminare... ");
              }),
-      Guasto(
-          "Combinations07.txt e' una FIFO: non si aspetta; tolta, terne-prepara la riscrive",
-          AlPostoDi("Combinations07.txt", true), "6\n8\nx\n", {}, 0,
-          [](const Processo& p, const CartellaProva& c) {
-            EXPECT_NE(p.Uscita().find("\n Il file Combinations07.txt non puo' essere letto (non e' "
-                                      "un file regolare). Prepararlo di nuovo con terne-prepara"),
-                      std::string::npos);
-            EXPECT_EQ(p.Errori(), Spostarlo("Combinations07.txt"));
-            c.Rimuovi("Combinations07.txt");
-            EXPECT_EQ(Processo(PREPARA_BIN, c.percorso).Attendi(), 0);
-            EXPECT_EQ(Terne(c, "6\n8\nx\n").uscita, Completa(Terna(8, 6, 10) + Terna(15, 8, 17)));
-          }),
+      Guasto("Combinations07.txt e' una FIFO: non si aspetta; tolta, terne-prepara la riscrive",
+             AlPostoDi("Combinations07.txt", true), "6\n8\nx\n", {}, 0,
+             [](const Processo& p, const CartellaProva& c) {
+               EXPECT_NE(
+                   p.Uscita().find("\n Il file Combinations07.txt non puo' essere letto (non e' "
+                                   "un file regolare). Prepararlo di nuovo con terne-prepara"),
+                   std::string::npos);
+               EXPECT_EQ(p.Errori(), Spostarlo("Combinations07.txt"));
+               c.Rimuovi("Combinations07.txt");
+               EXPECT_EQ(Processo(PREPARA_BIN, c.percorso).Attendi(), 0);
+               EXPECT_EQ(Terne(c, "6\n8\nx\n", {}, Trovate("triadiRettangole6-8.txt")).uscita,
+                         Completa(Terna(8, 6, 10) + Terna(15, 8, 17)));
+             }),
 #ifndef TERNE_SANITIZZATO
       Guasto("memoria insufficiente per le tabelle, costruite alla prima gamba che le chiede",
              nullptr, "1\n600\nx\n", {.senzaPausa = true, .memoria = 40000 * 1024}, 1,
@@ -543,7 +552,9 @@ void ControllaInterruzione(int segnale, int righe) {
                                 ": il file triadiRettangole1-200.txt contiene tutte le terne "
                                 "trovate fino a quel cateto.\n");
   CartellaProva riferimento("riferimento");
-  const Esito intera = Terne(riferimento, "1\n" + std::to_string(ultimo) + "\nx\n");
+  const std::string nome = "triadiRettangole1-" + std::to_string(ultimo) + ".txt";
+  const Esito intera =
+      Terne(riferimento, "1\n" + std::to_string(ultimo) + "\nx\n", {}, Trovate(nome));
   EXPECT_EQ(cartella.Leggi("triadiRettangole1-200.txt"),
             riferimento.Leggi("triadiRettangole1-" + std::to_string(ultimo) + ".txt"));
   EXPECT_EQ(u.substr(0, dove) + testi::kChiusura, intera.uscita);

@@ -65,6 +65,8 @@ TEST(Grafico, TheWindowComesFromTheFileNameOrItsTriples) {
     EXPECT_EQ(grafico::latoDalNome(altro), 0u) << altro;
   }
   EXPECT_EQ(grafico::latoDalleTerne({{6, 8, 10}, {8, 15, 17}, {5, 12, 13}}), 8u);
+  // A file of one triple, or of legs 1 … 5, holds its point: never an empty frame.
+  EXPECT_EQ(grafico::latoDalleTerne({{3, 4, 5}}), 4u);
   EXPECT_EQ(grafico::latoDalleTerne({}), 0u);
 }
 
@@ -89,7 +91,7 @@ TEST(Grafico, PointsInTheWindowInkTheirCellsInTheirColour) {
   for (int riga = 0; riga < 5; ++riga) {
     for (int colonna = 0; colonna < 5; ++colonna) {
       const auto c = attese.find({colonna, riga});
-      EXPECT_EQ(g.celle[riga * 5 + colonna], c == attese.end() ? grafico::kVuota : c->second)
+      EXPECT_EQ(g.colore(riga, colonna), c == attese.end() ? grafico::kVuota : c->second)
           << colonna << "," << riga;
     }
   }

@@ -296,8 +296,9 @@ class Avanzamento {
 // Opens the file named after the range, or another one, for a new run. False after a message.
 bool apriPerNome(const std::string& nome, FileRisultati& file, bool silenzioso) {
   using Apertura = FileRisultati::Apertura;
-  // Nothing is written on standard output: the file it holds may be the results file.
-  const Apertura esito = file.apri(nome.c_str(), kTuttiEtre & ~(1u << STDOUT_FILENO));
+  // Nothing is written on standard output, nor read from standard input: the file either holds
+  // may be the results file. Standard error's would mix the messages into the records.
+  const Apertura esito = file.apri(nome.c_str(), 1u << STDERR_FILENO);
   const int errore = errno;
   if (esito != Apertura::kNonConservato && !file.copia().empty() && !silenzioso) {
     avvisa(kProgramma, "il file " + leggibile(nome) + " c'era gia': conservato come " +
