@@ -24,12 +24,14 @@ for f in "$scratch"/prefisso/share/bash-completion/completions/*; do
 done
 # The completions as bash calls them, its words split at "=" as bash splits them: terne-cerca's
 # -o after -C DIR offers the names in DIR; terne-grafico offers pictures after -o, and results
-# files before other .txt files, never the input tables.
+# files before other .txt files, never the input tables, which terne-cerca's -o never offers
+# either; a leading ~/ is kept, and a folder there is a folder.
 mkdir -p "$scratch/lavoro/dati" && touch "$scratch/lavoro/dati/risultati.txt"
 (cd "$scratch/lavoro" && touch note.txt g.svg && rm Combinations0[5-9].txt Combinations1*.txt)
 completa() {
   local programma=$1 && shift
-  (cd "$scratch/lavoro" && source "$scratch/prefisso/share/bash-completion/completions/$programma"
+  (cd "$scratch/lavoro" && export HOME="$scratch/lavoro" &&
+   source "$scratch/prefisso/share/bash-completion/completions/$programma"
    COMP_WORDS=("$programma" "$@") COMP_CWORD=$# && { "_${programma//-/_}" || true; } && echo "${COMPREPLY[*]}")
 }
 while IFS='|' read -r programma parole atteso; do
@@ -42,6 +44,8 @@ terne-cerca|-C dati -o r|risultati.txt
 terne-cerca|--cartella=dati --output=r|--output=risultati.txt 
 terne-cerca|--cartella = dati --output = r|risultati.txt 
 terne-cerca|--cartella=d|--cartella=dati
+terne-cerca|-o ""|console.txt  dati/ g.svg  note.txt  triadiRettangole4-4.svg  triadiRettangole4-4.txt 
+terne-cerca|-o ~/d|~/dati/
 terne-grafico|""|triadiRettangole4-4.txt console.txt note.txt dati
 terne-grafico|-o ""|g.svg triadiRettangole4-4.svg dati
 terne-grafico|--output = ""|g.svg triadiRettangole4-4.svg dati

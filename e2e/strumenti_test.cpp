@@ -578,6 +578,19 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
               0)
         << forza;
   }
+  // A folder that takes no new file is told once, not for each file.
+  std::filesystem::permissions(cartella.percorso, std::filesystem::perms::owner_all |
+                                                      std::filesystem::perms::group_read |
+                                                      std::filesystem::perms::others_read |
+                                                      std::filesystem::perms::others_exec);
+  Processo solaLettura(PREPARA_BIN, cartella.percorso, {"--forza"}, {.senzaPrivilegi = true});
+  EXPECT_EQ(solaLettura.Attendi(), (geteuid() == 0 ? 1 : 0) << 8);
+  if (geteuid() == 0) {
+    EXPECT_EQ(solaLettura.Errori(),
+              "terne-prepara: nella cartella . non si puo' creare un file (permesso negato): "
+              "nessuno dei 17 file e' scritto\n");
+  }
+  std::filesystem::permissions(cartella.percorso, std::filesystem::perms::all);
   // A reader that goes away (| head -1) stops no file: all are written, and the run says so.
   cartella.Rimuovi("Combinations05.txt");
   Processo testa(

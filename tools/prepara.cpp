@@ -128,11 +128,19 @@ bool daSpostare(const fs::path& percorso, int errore) {
   return collegamento || errore == kNonUnFile || errore == EISDIR || errore == kSocket;
 }
 
+// The files that could not be written because their folder takes no new file, told together at
+// the end: a folder that refuses every write is one fault, not seventeen.
+struct NonCreati {
+  std::vector<std::string> nomi;
+  int errore = 0;
+};
+
 // Writes one file, unless it exists and passes terne's check (without --forza). False, with a
-// message, when it cannot be written; false at a stop signal, which the caller tells.
+// message, when it cannot be written (or with its name in `nonCreati`, where its folder takes
+// no new file); false at a stop signal, which the caller tells.
 bool preparaFile(const Opzioni& o, const std::string& nome,
                  const std::function<bool(const fs::path&)>& intatto,
-                 const std::function<void(std::ostream&)>& scrivi) {
+                 const std::function<void(std::ostream&)>& scrivi, NonCreati& nonCreati) {
   const fs::path percorso = o.cartella / nome;
   const std::string mostrato = leggibile(percorso.string());
   std::error_code errore;
@@ -150,6 +158,11 @@ bool preparaFile(const Opzioni& o, const std::string& nome,
   regole.permessiNuovi = esiste && faccessat(AT_FDCWD, percorso.c_str(), R_OK, AT_EACCESS) != 0;
   if (const int e = scriviFile(percorso.string(), scrivi, regole); e != 0) {
     if (e == EINTR && interruzioneRichiesta()) return false;
+    if (e > kCreandoNellaCartella && e < kSincronizzandoCartella) {
+      nonCreati.nomi.push_back(nome);
+      nonCreati.errore = e - kCreandoNellaCartella;
+      return false;
+    }
     avvisa(kProgramma, scritturaNonRiuscita(percorso.string(), e));
     if (daSpostare(percorso, e))
       avvisa(kProgramma, "spostare o rimuovere " + mostrato + ", poi ripetere");
@@ -186,22 +199,41 @@ int leggiRichiesta(int argc, char** argv, Opzioni& o) {
   return -1;
 }
 
+// One message for the files whose folder took no new file.
+void avvisaNonCreati(const Opzioni& o, const NonCreati& nonCreati) {
+  if (nonCreati.nomi.empty()) return;
+  const std::size_t tutti = kUltimaTabella - kPrimaTabella + 2;  // the tables and the primes
+  std::string quali;
+  for (const std::string& nome : nonCreati.nomi) quali += (quali.empty() ? "" : ", ") + nome;
+  quali = nonCreati.nomi.size() == tutti
+              ? "nessuno dei " + std::to_string(tutti) + " file e' scritto"
+              : "non scritti " + quali;
+  avvisa(kProgramma, "nella cartella " + leggibile(o.cartella.string()) +
+                         " non si puo' creare un file (" + motivoErrore(nonCreati.errore) +
+                         "): " + quali);
+}
+
 // Writes every file it can, past any that it cannot; false when one could not be written (each
 // told), or at a stop signal.
 bool preparaTutto(const Opzioni& o) {
   bool tutti = true;
+  NonCreati nonCreati;
   for (int n = kPrimaTabella; n <= kUltimaTabella && !interruzioneRichiesta(); ++n) {
     tutti = preparaFile(
                 o, nomeTabella(n).str, [n](const fs::path& p) { return tabellaIntatta(p, n); },
-                [n](std::ostream& os) { scriviTabella(os, n); }) &&
+                [n](std::ostream& os) { scriviTabella(os, n); }, nonCreati) &&
             tutti;
   }
   const long limite = o.limite;
-  if (interruzioneRichiesta()) return false;
-  return preparaFile(
-             o, "numeriPrimi.txt", [limite](const fs::path& p) { return primiIntatti(p, limite); },
-             [limite](std::ostream& os) { scriviPrimi(os, limite); }) &&
-         tutti;
+  if (!interruzioneRichiesta()) {
+    tutti =
+        preparaFile(
+            o, "numeriPrimi.txt", [limite](const fs::path& p) { return primiIntatti(p, limite); },
+            [limite](std::ostream& os) { scriviPrimi(os, limite); }, nonCreati) &&
+        tutti;
+  }
+  if (!interruzioneRichiesta()) avvisaNonCreati(o, nonCreati);
+  return tutti && !interruzioneRichiesta();
 }
 
 }  // namespace
