@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sistema/ingresso.h"
+#include "sistema/interruzione.h"
 #include "sistema/motivi.h"
 #include "sistema/nomi.h"
 
@@ -61,11 +62,13 @@ void leggiCampo(const char* riga, numero* destinazione, int k) {
 
 namespace {
 
-// Marks the composite numbers below `fine`.
+// Marks the composite numbers below `fine`; empty when a stop signal cut it short, which is
+// asked before each prime's pass.
 std::vector<bool> setaccio(std::uint64_t fine) {
   std::vector<bool> composto(fine, false);
   for (std::uint64_t i = 2; i * i < fine; ++i) {
     if (composto[i]) continue;
+    if (interruzioneRichiesta()) return {};
     for (std::uint64_t m = i * i; m < fine; m += i) composto[m] = true;
   }
   return composto;
@@ -108,7 +111,9 @@ int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo, int* mot
 bool soloPrimi(const _myElement* primo) {
   std::vector<bool> composto;  // the sieve, up to its size
   std::uint64_t atteso = 2;    // the prime the next value must be
-  for (; primo != nullptr; primo = primo->next) {
+  for (std::uint64_t passi = 1; primo != nullptr; primo = primo->next, ++passi) {
+    // A stop cuts a long check short; asked now and then, as the flag costs a load.
+    if (passi % 65536 == 0 && interruzioneRichiesta()) return false;
     const numero& v = primo->value;
     if (v == numero(0)) continue;
     if (!v.normaleNonNegativo() || v.a64() != atteso) return false;
@@ -116,7 +121,10 @@ bool soloPrimi(const _myElement* primo) {
     // largest value that matched.
     do {
       ++atteso;
-      if (atteso >= composto.size()) composto = setaccio(2 * atteso);
+      if (atteso >= composto.size()) {
+        composto = setaccio(2 * atteso);
+        if (composto.empty()) return false;  // a stop cut the sieve short
+      }
     } while (composto[atteso]);
   }
   return true;

@@ -23,7 +23,8 @@ int caricaPrimi(const char* nomeFile, numero limite, _myElement* primo, int* mot
 // True when the values of the chain that are not 0 are the primes from 2 on, in increasing
 // order, none missing and none added: a table that ends early may pass, one that skips or
 // changes a prime may not. Values of 0 are fields that read as 0 (blanks, letters), which the
-// factorisation passes over. It costs a sieve up to the largest value it has to look at.
+// factorisation passes over. It costs a sieve up to the largest value it has to look at. A stop
+// signal (sistema/interruzione.h) cuts it short, with false.
 bool soloPrimi(const _myElement* primo);
 
 // Stores field k (0-based) of the line into *destinazione, or -1 when the line has no field k.
