@@ -54,8 +54,44 @@ touch "$scratch/prefisso/bin/altrui"  # not installed: it stays
 for generatore in DEB TGZ; do
   cpack -G "$generatore" --config "$build/CPackConfig.cmake" -B "$scratch/pacchetto" >/dev/null
 done
+DESTDIR="$scratch/stadio" cmake --install "$build" >/dev/null  # a staged install: not listed
+[ "$(head -n 1 "$build/installati.txt")" = "$scratch/prefisso" ] ||
+  { echo "un'installazione con DESTDIR ha cambiato l'elenco"; exit 1; }
+disinstalla() { (cd "$build" && "$@" cmake -P "$(dirname "$0")/../pacchetto/disinstalla.cmake"); }
+if [ "$(id -u)" -eq 0 ]; then  # without the rights of the install: nothing removed, all told
+  chmod 755 "$scratch"
+  if disinstalla runuser -u nobody -- >"$scratch/senza.txt" 2>&1; then
+    echo "disinstallare senza permessi e' riuscito"; exit 1
+  fi
+  grep -q "15 file non rimossi" "$scratch/senza.txt" && ! grep -q "Rimoss" "$scratch/senza.txt" ||
+    { cat "$scratch/senza.txt"; exit 1; }
+  [ -e "$scratch/prefisso/bin/terne" ] || { echo "rimosso senza permessi"; exit 1; }
+fi
 cmake --build "$build" --target uninstall >/dev/null
 rimasti=$(cd "$scratch/prefisso" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
 [ "$rimasti" = "./bin ./bin/altrui ./share ./share/man ./share/man/man1 " ] ||
   { echo "rimasti dopo uninstall: $rimasti"; exit 1; }
+[ ! -e "$build/installati.txt" ] || { echo "l'elenco e' rimasto"; exit 1; }
 echo "installazione in $scratch/prefisso e rimozione: ok"
+
+# Prefixes of other shapes. One that the list cannot hold is refused before anything is written;
+# one spelled through a link is the folder the kernel uses; a link that took the place of a
+# folder the install made goes, never followed; an install that stops half-way (a file where a
+# folder goes) leaves the list of what it wrote. Each ends with nothing of the install left.
+cd "$scratch"
+mkdir -p a/b fuori && ln -s a/b lnk && touch semi fuori/copyright
+if cmake --install "$build" --prefix "$scratch/semi;x" >/dev/null 2>&1; then
+  echo "prefisso con ; accettato"; exit 1
+fi
+cmake --install "$build" --prefix lnk/../p >/dev/null
+rm -r a/p/share/doc/terne && ln -s ../../../../fuori a/p/share/doc/terne
+disinstalla >/dev/null
+mkdir -p q/share && touch q/share/man
+if cmake --install "$build" --prefix q >/dev/null 2>&1; then echo "q/share/man accettato"; exit 1; fi
+grep -q "^$scratch/q/share/bash-completion/completions/terne-cerca$" "$build/installati.txt" ||
+  { echo "l'elenco di un'installazione a meta':"; cat "$build/installati.txt"; exit 1; }
+disinstalla >/dev/null
+rimasti=$(find a fuori q semi* lnk | LC_ALL=C sort | tr '\n' ' ')
+[ "$rimasti" = "a a/b fuori fuori/copyright lnk q q/share q/share/man semi " ] ||
+  { echo "rimasti: $rimasti"; exit 1; }
+echo "prefissi con ;, attraverso un collegamento, installazione a meta': ok"

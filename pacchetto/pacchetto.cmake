@@ -24,12 +24,15 @@ endfunction()
 foreach(pagina ${TERNE_PAGINE_MANUALE})
   get_filename_component(nome ${pagina} NAME)
   terne_comprimi(${pagina} ${nome}.gz)
-  install(FILES ${TERNE_COMPRESSI}/${nome}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  terne_installa(FILE ${TERNE_COMPRESSI}/${nome}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 terne_comprimi(${CMAKE_BINARY_DIR}/changelog changelog.gz)
 add_custom_target(compressi ALL DEPENDS ${TERNE_FILE_COMPRESSI})
-install(FILES ${TERNE_COMPRESSI}/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/copyright
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+terne_installa(FILE ${TERNE_COMPRESSI}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+terne_installa(FILE ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# lintian reads the Italian "forse" (perhaps) as a misspelling of "force"; the file says why not.
+terne_installa(FILE ${CMAKE_CURRENT_LIST_DIR}/lintian/terne DESTINATION
+               ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME terne)
@@ -52,6 +55,7 @@ tabelle di combinazioni preparate e tiene le divisioni che danno terne esatte,
 scrivendole in un file di risultati.
 .
 terne-prepara scrive i file di ingresso che terne legge; terne-cerca fa la
-stessa ricerca senza domande e senza pause, per gli script; terne-grafico
+stessa ricerca senza domande e senza pause, per gli script, e con --tutte
+elenca tutte le terne di qualunque cateto sotto 2^32; terne-grafico
 disegna un file dei risultati come grafico SVG dei cateti delle sue terne.")
 include(CPack)
