@@ -250,6 +250,13 @@ TEST(Cerca, CommandLine) {
            "terne-cerca: N e' fuori dall'intervallo da 1 a 4.294.967.295: '4294967296'\n"},
           {{"-C", "", "1", "5"}, 2, "", "terne-cerca: -C vuole il nome di una cartella, non"},
           {{"-q", "-o", "/dev/null", "6", "8"}, 0, "", "", {.uscita = "&-"}},
+          // A file that standard output reads (1<r.txt) is the file it is: kept, then written.
+          {{"-q", "-o", "r.txt", "6", "8"},
+           0,
+           "",
+           "",
+           {.uscita = "<r.txt"},
+           [](const CartellaProva& c) { c.Scrivi("r.txt", "x\n"); }},
           // A table that the generator would not write, the last byte changed, is damaged; one
           // with CRLF line ends, read element by element after the comparison failed, is not.
           {{"1", "20"},

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -165,9 +166,22 @@ class Processo {
   // The test's end of the output pipe.
   int Tubo() const { return uscitaTubo_; }
   // Reads the output pipe until `righe` lines have come, then closes it, as `head` does.
-  void ChiudiUscitaDopo(int righe) {
+  // Reads `righe` lines of standard output's pipe, then closes it; a program that writes no more
+  // is waited for `limite` at most, so that the row fails instead of hanging.
+  void ChiudiUscitaDopo(int righe, std::chrono::milliseconds limite = 60s) {
+    const auto fine = std::chrono::steady_clock::now() + limite;
     char c = 0;
-    while (righe > 0 && read(uscitaTubo_, &c, 1) == 1) righe -= (c == '\n');
+    while (righe > 0) {
+      const auto resta = std::chrono::duration_cast<std::chrono::milliseconds>(
+          fine - std::chrono::steady_clock::now());
+      pollfd attesa = {uscitaTubo_, POLLIN, 0};
+      if (resta.count() <= 0 || poll(&attesa, 1, static_cast<int>(resta.count())) <= 0 ||
+          read(uscitaTubo_, &c, 1) != 1) {
+        break;
+      }
+      righe -= (c == '\n');
+    }
+    EXPECT_EQ(righe, 0) << "righe che non sono arrivate";
     close(uscitaTubo_);
     uscitaTubo_ = -1;
   }

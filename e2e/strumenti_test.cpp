@@ -312,6 +312,17 @@ TEST(Grafico, EveryCommandLineIsToldOrDrawn) {
                        std::string::npos);
            }),
       Caso("nessun file", {}, "-", 2, "terne-grafico: manca il file dei risultati\n", nullptr),
+      Caso("-5 e' un'opzione, non un file", {"-5"}, "-", 2,
+           "terne-grafico: opzione sconosciuta: -5\n", nullptr),
+      Caso("una riga lunga citata per 40 caratteri, poi ...", {"triadiRettangole1-5.txt"},
+           "3,4,5\n" + std::string(41, 'x') + "\n", 1,
+           "terne-grafico: triadiRettangole1-5.txt, riga 2: attesi tre interi positivi separati da "
+           "virgole, trovato \"" +
+               std::string(40, 'x') + "...\"\n",
+           nullptr),
+      Caso("una cartella che non si sincronizza (EINVAL) non e' un guasto",
+           {"-o", "g.svg", "triadiRettangole1-5.txt"}, "3,4,5\n", 0, "", "g.svg", nullptr, nullptr,
+           {.fsyncGuasto = "EINVAL", .prefisso = "terne_grafico_guasti"}),
       Caso("file vuoto", {"triadiRettangole1-5.txt"}, "", 0, "", "triadiRettangole1-5.svg", nullptr,
            [](Cartella c) {
              EXPECT_NE(c.Leggi("triadiRettangole1-5.svg")
@@ -453,6 +464,7 @@ TEST(Prepara, HelpVersionAndBadOptions) {
        {{"-h"}, 0, "Uso: terne-prepara", ""},
        {{"--version"}, 0, Versione("terne-prepara"), ""},
        {{"--boh"}, 2, "", "terne-prepara: opzione sconosciuta: --boh\n"},
+       {{"-5"}, 2, "", "terne-prepara: opzione sconosciuta: -5\n"},
        {{"--boh=3"}, 2, "", "terne-prepara: opzione sconosciuta: --boh\n"},
        {{"--fino-a", "x"}, 2, "", fino + "non e' un numero intero: 'x'\n"},
        {{"--fino-a="}, 2, "", fino + "non e' un numero intero: ''\n"},
@@ -524,6 +536,7 @@ TEST(Prepara, WritesMissingOrDamagedFilesAndLeavesIntactOnesUnlessForced) {
         {"524", "467\t479\t487\t491\t499\t503\t509\t521\t523\t541\n"}}) {
     Processo p(PREPARA_BIN, cartella.percorso, {"--forza", "--fino-a", limite});
     EXPECT_EQ(p.Attendi(), 0);
+    EXPECT_EQ(p.Uscita().find("Riscritto"), std::string::npos);  // --forza writes, it mends nothing
     const std::string primi = cartella.Leggi("numeriPrimi.txt");
     EXPECT_EQ(primi.substr(primi.rfind('\n', primi.size() - 2) + 1), ultimaRiga) << limite;
   }

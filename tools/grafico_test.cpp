@@ -105,6 +105,11 @@ TEST(Grafico, PointsInTheWindowInkTheirCellsInTheirColour) {
             std::string::npos);
 }
 
+// Exactly 8 steps of 10 fit 0 … 80: the finer step, not 20.
+TEST(Grafico, EightStepsAreEnough) {
+  EXPECT_EQ(grafico::impagina(80, 1000).passo, 10u);
+}
+
 // For every window, from 1 to the largest, and pictures from small to large: ticks on round
 // numbers up to less than a step from the window's end, their labels apart from each other and
 // from the axis' title, and inside the picture.
