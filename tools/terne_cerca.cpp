@@ -320,7 +320,9 @@ bool apriPerNome(const std::string& nome, FileRisultati& file, bool silenzioso) 
 struct Destinazione {
   std::string nome;        // as the command line or the range names it
   bool terminale = false;  // a terminal, which the progress line would mix into
-  bool errori = false;     // the regular file of standard error: nothing else is said there
+  // The very file of standard error, a terminal apart (a file, a pipe): nothing else is said
+  // there, so that the records stay records.
+  bool errori = false;
 };
 
 // Opens the output the command line names (see sistema/uscita.h). False after a message.
@@ -346,8 +348,7 @@ bool apriUscita(const Richiesta& r, FileRisultati& file, Destinazione& d) {
     file.usa(u.fd);
     d.terminale = isatty(u.fd) != 0;
     struct stat errori;
-    d.errori = S_ISREG(u.stato.st_mode) && fstat(STDERR_FILENO, &errori) == 0 &&
-               stessoFile(errori, u.stato);
+    d.errori = !d.terminale && fstat(STDERR_FILENO, &errori) == 0 && stessoFile(errori, u.stato);
     return true;
   }
   if (errore == 0) {
