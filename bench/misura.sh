@@ -2,7 +2,8 @@
 # The whole-program figures that README gives, measured in one run on this machine: the start of
 # terne-cerca (the input files read and checked) beside reading its sixteen tables with cat, the
 # search of every leg, and its peak memory; every triple (--tutte) of the legs 1 … 65535, written
-# to its file, and of the 10^5 legs below 2^32, with the cost per triple of each. Medians of
+# to its file, and of the 10^5 legs below 2^32, with the cost per triple of each; the peak memory
+# of terne-grafico drawing every leg at 1000 and 10000 pixels. Medians of
 # hyperfine's runs; lower is better.
 #   bench/misura.sh [RUNS]
 set -euo pipefail
@@ -12,6 +13,7 @@ tools/prerequisiti.sh bench
 cmake --preset programma >/dev/null
 cmake --build --preset programma >/dev/null
 cerca=$PWD/build/tools/terne-cerca
+grafico=$PWD/build/tools/terne-grafico
 cartella=build-bench/misura
 mkdir -p "$cartella"
 build/tools/terne-prepara "$cartella" >/dev/null
@@ -42,3 +44,9 @@ awk -v a="$tutte" -v n="$terneTutte" -v b="$alto" -v m="$terneAlto" 'BEGIN {
   printf "ns per terna: %.0f (1 … 65535), %.0f (sotto 2^32), rapporto %.1f\n", a * 1e6 / n,
     b * 1e6 / m, (b / m) / (a / n) }'
 echo "memoria di picco di terne-cerca -q -t 1 65535: $((memoriaTutte / 1024)) MiB"
+rm -f triadiRettangole1-65535.txt && "$cerca" -q 1 65535
+for pixel in 1000 10000; do
+  picco=$( { /usr/bin/time -f %M "$grafico" -q --pixel=$pixel -o /dev/null \
+    triadiRettangole1-65535.txt; } 2>&1 | tail -n 1)
+  echo "memoria di picco di terne-grafico --pixel=$pixel 1 … 65535: $((picco / 1024)) MiB"
+done
