@@ -1,33 +1,40 @@
 // Benchmarks of terne-cerca --tutte: every triple of the legs 1 … 65535, and of the 10^5 legs
 // just below 2^32, written as the tool writes them to a file in memory; start-up excluded. The
 // items are the triples written, so that the cost per triple of the two stretches compares.
+// Run from a folder that holds the input files (bench/esegui.sh prepares one).
 #include <benchmark/benchmark.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "divisori/divisori.h"
+#include "primes/primi.h"
 #include "tools/tutte.h"
 
 namespace {
 
-std::vector<std::uint32_t> primiFinoA(std::uint32_t limite) {
-  std::vector<bool> composto(limite + 1, false);
-  std::vector<std::uint32_t> primi;
-  for (std::uint32_t i = 2; i <= limite; ++i) {
-    if (composto[i]) continue;
-    primi.push_back(i);
-    for (std::uint64_t m = std::uint64_t{i} * i; m <= limite; m += i) composto[m] = true;
+// The primes of the prepared table, as terne-cerca --tutte takes them from it.
+std::vector<std::uint32_t> primiDellaTabella() {
+  _myElement* primi = new _myElement;
+  if (caricaPrimi("numeriPrimi.txt", numero(65536), primi) != 1) {
+    rilasciaLista(primi);
+    throw std::runtime_error("numeriPrimi.txt mancante");
   }
-  return primi;
+  std::vector<std::uint32_t> tabella;
+  for (const _myElement* p = primi; p != nullptr; p = p->next) {
+    if (p->value.intero() >= 2) tabella.push_back(static_cast<std::uint32_t>(p->value.intero()));
+  }
+  rilasciaLista(primi);
+  return tabella;
 }
 
 void Tutte(benchmark::State& stato) {
   const auto da = static_cast<std::uint64_t>(stato.range(0));
   const auto a = static_cast<std::uint64_t>(stato.range(1));
-  Setaccio setaccio(primiFinoA(65536));
+  Setaccio setaccio(primiDellaTabella());
   long long terne = 0;
   for (auto _ : stato) {
     const int fd = memfd_create("tutte", MFD_CLOEXEC);
